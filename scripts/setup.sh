@@ -9,7 +9,7 @@ PACKAGES=(
   zlib1g-dev libminizip-dev libasound2-dev libsqlite3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2
-  python3 python3-dbfread nodejs npm
+  python3 python3-dbfread
   xvfb xauth x11-utils imagemagick poppler-utils
 )
 
@@ -20,6 +20,9 @@ missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
+# Node.js may come from elsewhere on the machine; take Debian's only when none.
+command -v node >/dev/null 2>&1 || missing+=(nodejs)
+command -v npm >/dev/null 2>&1 || missing+=(npm)
 if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update
