@@ -28,16 +28,17 @@ public:
     RecordedProgramEnd& end() { return *end_; }
 
 private:
-    ScriptedMessageBoxes* boxes_;
-    ScriptedFileDialogs* files_;
-    RecordedTones* tones_;
-    RecordedShell* shell_;
-    RecordedProgramEnd* end_;
     std::unique_ptr<MessageBoxes> oldBoxes_;
     std::unique_ptr<FileDialogs> oldFiles_;
     std::unique_ptr<Tones> oldTones_;
     std::unique_ptr<Shell> oldShell_;
     std::unique_ptr<ProgramEnd> oldEnd_;
+    // Declared after the old services: the constructor fills those first.
+    ScriptedMessageBoxes* boxes_;
+    ScriptedFileDialogs* files_;
+    RecordedTones* tones_;
+    RecordedShell* shell_;
+    RecordedProgramEnd* end_;
 };
 
 } // namespace velt::platform
