@@ -85,4 +85,21 @@ size_t utf8Length(std::string_view utf8)
     return n;
 }
 
+std::u32string utf8ToCodePoints(std::string_view utf8)
+{
+    std::u32string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) out += nextCodePoint(utf8, i);
+    return out;
+}
+
+std::string codePointsToUtf8(std::u32string_view cps)
+{
+    std::string out;
+    out.reserve(cps.size());
+    for (char32_t c : cps) putUtf8(out, c);
+    return out;
+}
+
 } // namespace velt
