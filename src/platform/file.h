@@ -73,6 +73,7 @@ public:
     void unlock(uint64_t offset, uint64_t length);
 
 private:
+    static File openImpl(const std::string& path, int flags, Access access, Share share, bool truncateAfter);
     bool lockRange(short type, uint64_t offset, uint64_t length);
 
     int fd_ = -1;
