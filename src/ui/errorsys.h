@@ -25,6 +25,7 @@
 
 #include <exception>
 #include <functional>
+#include <source_location>
 #include <string>
 
 namespace velt {
@@ -32,9 +33,11 @@ namespace velt {
 enum class ErrorAction { Continue, SoftFail };
 
 ErrorAction DEFERROR(const VeltError& e, bool softOk = false);
-// An exception that is not ours: the report (description "Unexpected error: "
-// + what()), then the program ends. Never returns normally.
-[[noreturn]] void DEFERROR(const std::exception& e);
+// An exception that is not ours: the report (its what() as description)
+// then the program ends; `where` names the routine in the
+// report. Never returns normally (throws velt::Abandon once the end was
+// requested).
+[[noreturn]] void DEFERROR(const std::exception& e, std::source_location where = std::source_location::current());
 
 // The network-error flag set by a soft failure.
 bool NETERR();
@@ -51,7 +54,7 @@ std::string errorMailAddress(const std::string& reportText, const std::string& p
 // (softOk false); velt::Abandon ends here. Returns true when body finished,
 // false when it was abandoned. Any other std::exception gets the report and
 // ends the program. ScriptError (a test's unscripted event) passes through.
-bool RECOVER(const std::function<void()>& body);
+bool RECOVER(const std::function<void()>& body, std::source_location where = std::source_location::current());
 
 // For the dialog toolkit: see above. Returns nullptr when body finished or
 // the error handler let the work continue.

@@ -26,11 +26,11 @@
 namespace velt {
 
 struct PopMsgArgs {
-    std::optional<std::string> text;
-    std::optional<int> kind;
-    std::optional<std::string> title;
+    std::optional<std::string> text{};
+    std::optional<int> kind{};
+    std::optional<std::string> title{};
     bool update = false;
-    std::optional<int> min, max, pos;
+    std::optional<int> min{}, max{}, pos{};
     bool print = false;
     bool page = false;
 };

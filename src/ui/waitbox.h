@@ -27,6 +27,7 @@ public:
     TMSGBOX& operator=(const TMSGBOX&) = delete;
 
     void setText(const std::string& text); // argument 4: replace the text (width rule)
+    // text() is the text as given to POPMSG (";" not yet turned into breaks).
     void setPos(int pos);                  // argument 7: move the progress bar
     void nextPage();                       // argument 9: count one more page
 
