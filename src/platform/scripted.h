@@ -26,6 +26,11 @@ public:
     RecordedTones& tones() { return *tones_; }
     RecordedShell& shell() { return *shell_; }
     RecordedProgramEnd& end() { return *end_; }
+    const ScriptedMessageBoxes& boxes() const { return *boxes_; }
+    const ScriptedFileDialogs& files() const { return *files_; }
+    const RecordedTones& tones() const { return *tones_; }
+    const RecordedShell& shell() const { return *shell_; }
+    const RecordedProgramEnd& end() const { return *end_; }
 
 private:
     std::unique_ptr<MessageBoxes> oldBoxes_;

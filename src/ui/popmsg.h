@@ -17,6 +17,8 @@
 //   {.print = true}                     open the print box
 //   {.page = true}                      count one more page in the print box
 //   POPMSG() or no text and no print/page: close the open box
+// Spell the type in those calls, POPMSG(PopMsgArgs{.print = true}): a bare
+// braced list is ambiguous with the text overload.
 // Titles default to "Attenzione" (boxes) and "Attendere" (wait box).
 #include "util/value.h"
 
