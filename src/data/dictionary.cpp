@@ -1,5 +1,7 @@
 #include "data/dictionary.h"
 
+#include "data/keyexpr.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -82,14 +84,19 @@ std::vector<TableSpec> makeCatalogue()
 
 } // namespace
 
-std::string IndexSpec::storedKey() const { return stripFieldPrefixes(keyText); }
+std::string IndexFile::storedKey() const { return stripFieldPrefix(keyText); }
+
+bool sameField(const FieldDef& a, const FieldDef& b)
+{
+    return sameName(a.name, b.name) && a.type == b.type && a.width == b.width && a.decimals == b.decimals;
+}
 
 bool TableSpec::hasMemo() const
 {
-    return std::any_of(fields.begin(), fields.end(), [](const FieldSpec& f) { return f.type == 'M'; });
+    return std::any_of(fields.begin(), fields.end(), [](const FieldDef& f) { return f.type == 'M'; });
 }
 
-const FieldSpec* TableSpec::field(std::string_view n) const
+const FieldDef* TableSpec::field(std::string_view n) const
 {
     for (const auto& f : fields)
         if (sameName(f.name, n))
@@ -127,22 +134,6 @@ const TableSpec* findTable(std::string_view name)
     if (sameName(name, netTable().name))
         return &netTable();
     return nullptr;
-}
-
-std::string stripFieldPrefixes(std::string_view keyText)
-{
-    static constexpr std::string_view arrow = "FIELD -> ";
-    std::string out;
-    out.reserve(keyText.size());
-    size_t i = 0;
-    while (i < keyText.size()) {
-        if (keyText.substr(i, arrow.size()) == arrow) {
-            i += arrow.size();
-            continue;
-        }
-        out += keyText[i++];
-    }
-    return out;
 }
 
 std::string viewFileName(int slot) { return std::string(1, kTempMark) + "VIEW" + std::to_string(slot) + ".NTX"; }

@@ -10,25 +10,23 @@
 //   usersTable()  USERS (only present when a restore placed it; reindexed then).
 //   netTable()    NET, the one-record system lock table.
 //   viewFileName  the name of a slot's temporary view index.
+#include "data/dbf.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velt::data {
 
-// One field of a structure: what DBGEN creates and the table check compares.
-struct FieldSpec {
-    std::string name;  // upper case, at most 10 characters
-    char type = 'C';   // C, N, D, L or M
-    int width = 0;
-    int dec = 0;
-    friend bool operator==(const FieldSpec&, const FieldSpec&) = default;
-};
-using Structure = std::vector<FieldSpec>;
+// A structure: the fields in file order, what DBGEN creates and the table
+// check compares (name, type, width, decimals).
+using Structure = std::vector<FieldDef>;
+// Same name (any case), type, width and decimals.
+bool sameField(const FieldDef& a, const FieldDef& b);
 
 // One index file of a table. `file` is the base name (".NTX" is added when it
 // is opened or built); the index inside is named after it.
-struct IndexSpec {
+struct IndexFile {
     std::string file;     // e.g. "DESCRIZ"
     std::string keyText;  // as given to the builder, e.g. "FIELD -> descrizio"
     std::string storedKey() const;  // as the file holds it, e.g. "descrizio"
@@ -37,9 +35,9 @@ struct IndexSpec {
 struct TableSpec {
     std::string name;  // alias and base file name, e.g. "ARTICOLI"
     Structure fields;
-    std::vector<IndexSpec> indexes;
+    std::vector<IndexFile> indexes;
     bool hasMemo() const;          // a field of type M (then a ".DBT" file exists)
-    const FieldSpec* field(std::string_view name) const;  // nullptr when absent
+    const FieldDef* field(std::string_view name) const;  // nullptr when absent
 };
 
 // The twelve catalogue tables in order: ARTICOLI, FORNITOR, TIPI1..TIPI6,
@@ -49,9 +47,6 @@ const std::vector<TableSpec>& catalogue();
 const TableSpec* findTable(std::string_view name);
 const TableSpec& usersTable();
 const TableSpec& netTable();
-
-// Removes every "FIELD -> " from a key text: what the index builder stores.
-std::string stripFieldPrefixes(std::string_view keyText);
 
 // Key of the inventory-by-group view over ARTICOLI (six merchandise levels).
 inline constexpr const char* kTipiGroupKey =
