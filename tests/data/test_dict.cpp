@@ -58,7 +58,7 @@ TEST(Dictionary, StoredKeysLoseEveryFieldArrow)
         {"UPPER(FIELD -> marca)", "UPPER(marca)"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(IndexFile{"X", c.given}.storedKey(), c.stored) << c.given;
+        EXPECT_EQ((IndexFile{"X", c.given}.storedKey()), c.stored) << c.given;
     EXPECT_EQ(findTable("SCARICO")->indexes[0].storedKey(), "data");
     EXPECT_EQ(usersTable().indexes[0].storedKey(), "userid");
 }
