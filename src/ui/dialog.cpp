@@ -151,6 +151,8 @@ private:
             runEvent([&] { handled = c->BKEYDOWN(key, flags, *c); });
             if (handled || d_->ended()) return true;
         }
+        // Tab and Shift+Tab: the window's focus chain (template order).
+        if (ke.key() == Qt::Key_Tab || ke.key() == Qt::Key_Backtab) return false;
         bool plain = !(ke.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (ke.key() == Qt::Key_Escape && plain) {
             runEvent([&] { d_->END(2); });

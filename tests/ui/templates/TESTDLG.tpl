@@ -16,3 +16,4 @@ ITEM   -1  STATIC ""                8  74 184 1 0x50001000
 ITEM   301 BUTTON "&Avanti"         8  96 50 14 0x50010000
 ITEM   201 BUTTON "&Conferma"      80  96 50 14 0x50010000
 ITEM   202 BUTTON "A&nnulla"      140  96 50 14 0x50010000
+ITEM   401 STATIC "Totale"          8  80 100 8 0x50000000
