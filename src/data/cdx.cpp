@@ -21,6 +21,7 @@ constexpr uint32_t kFirstPage = 2560;
 constexpr int kLeafData = kCdxPageSize - 24;       // 488 bytes for entries and keys
 constexpr int kInteriorData = kCdxPageSize - 12;   // 500 bytes for entries
 constexpr size_t kMaxCachedNodes = 20000;
+constexpr uint64_t kExactPositionLimit = 200000;
 
 uint32_t le32(const unsigned char* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 uint16_t le16(const unsigned char* p) { return uint16_t(p[0] | p[1] << 8); }
@@ -1208,6 +1209,10 @@ double CdxIndex::relativePosition(IndexCursor& cur)
 {
     if (cur.atEnd()) return 1.0;
     Impl::Guard g(*d_, false);
+    // Up to a few hundred thousand keys the leaf walk is cheap (pages are
+    // cached): exact. Beyond, the path estimate below.
+    uint64_t total = count();
+    if (total <= kExactPositionLimit) return total <= 1 ? 0.0 : double(ordinal(cur)) / double(total - 1);
     std::vector<Impl::Step> path;
     d_->descend(cur.key_.data(), cur.recno_, path);
     double pos = 0, width = 1;

@@ -158,9 +158,10 @@ public:
     // Number of keys before the cursor's key (exact, walks the leaf chain:
     // one cached page read per leaf). atEnd() gives count().
     uint64_t ordinal(IndexCursor& cur);
-    // Where the cursor stands, 0.0 (first key) .. 1.0 (last key), estimated
+    // Where the cursor stands, 0.0 (first key) .. 1.0 (last key), for the
+    // scroll bar: exact (ordinal / count) up to 200,000 keys; beyond, estimated
     // from its path through the tree (child number / children at each level)
-    // without reading any leaf but its own: for huge files' scroll bars.
+    // without reading any leaf but its own.
     double relativePosition(IndexCursor& cur);
 
     // ---- changes (write lock, counter + 1) ----
