@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -104,6 +105,17 @@ QWidget* rememberActive()
     return w;
 }
 
+// Kept above the window it disables, without being its child: a child would
+// be disabled with it.
+void showOver(QDialog* d, QWidget* owner)
+{
+    d->winId();
+    if (owner && owner->windowHandle() && d->windowHandle())
+        d->windowHandle()->setTransientParent(owner->windowHandle());
+    d->show();
+    centre(d);
+}
+
 } // namespace
 
 TMSGBOX::TMSGBOX(const std::string& text, const std::string& title, std::optional<int> min, std::optional<int> max)
@@ -137,8 +149,7 @@ TMSGBOX::TMSGBOX(const std::string& text, const std::string& title, std::optiona
         bar_->setTextVisible(false);
     }
     layoutPlain(ts.width + 110, (ts.lines + 5) * h);
-    dlg_->show();
-    centre(dlg_);
+    showOver(dlg_, window_->w);
 }
 
 TMSGBOX::TMSGBOX(PrintBox) : window_(new Guard{rememberActive()}), print_(true)
@@ -182,19 +193,21 @@ TMSGBOX::TMSGBOX(PrintBox) : window_(new Guard{rememberActive()}), print_(true)
         throw reportError("page counter missing", "PRINTDLG", "TMSGBOX");
     }
     label_->setText(QString());
-    dlg_->resize(du.x(t->w), du.y(t->h) - 33);
-    dlg_->show();
-    centre(dlg_);
+    dlg_->setFixedSize(du.x(t->w), du.y(t->h) - 33);
+    showOver(dlg_, window_->w);
 }
 
 TMSGBOX::~TMSGBOX()
 {
-    if (window_->w) window_->w->setEnabled(true);
+    QPointer<QWidget> owner = window_->w;
     delete window_;
+    if (owner) owner->setEnabled(true);
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
     static_cast<WaitDialog*>(dlg_)->allowClose = true;
     dlg_->close();
     delete dlg_;
+    // The next message box is modal to the active window: give it back.
+    if (owner && owner->isVisible()) owner->activateWindow();
 }
 
 QWidget* TMSGBOX::disabledWindow() const { return window_->w.data(); }

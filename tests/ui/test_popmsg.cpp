@@ -195,6 +195,9 @@ TEST_F(PopMsg, WaitBoxRefusesToCloseAndDisablesTheActiveWindow)
 
     POPMSG();
     EXPECT_TRUE(main.isEnabled());
+    // active again, so the next message box is modal to it
+    for (int i = 0; i < 100 && QApplication::activeWindow() != &main; ++i) QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &main);
 }
 
 TEST_F(PopMsg, PrintBoxCountsPagesFromOne)

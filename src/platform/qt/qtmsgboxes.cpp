@@ -49,7 +49,9 @@ QMessageBox::Icon icon(MsgIcon i)
 QMessageBox* buildMessageBox(const MessageBoxRequest& r)
 {
     KindSpec spec = kindSpec(r.kind);
-    auto* box = new QMessageBox(QApplication::activeWindow());
+    QWidget* parent = QApplication::activeWindow();
+    if (!parent) parent = QApplication::activeModalWidget();
+    auto* box = new QMessageBox(parent);
     box->setWindowTitle(q(r.title));
     box->setTextFormat(Qt::PlainText);
     box->setText(q(r.text));
