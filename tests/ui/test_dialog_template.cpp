@@ -1,10 +1,10 @@
 // Dialog templates: reading the text format and finding templates by name.
+#include "support/ui/dialog_script.h"
 #include "ui/template.h"
 #include "util/errors.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 using namespace velt;
 
@@ -59,7 +59,7 @@ TEST(DialogTemplate, RefusesBrokenLinesNamingTheLine)
 
 TEST(DialogTemplate, LoadsFromRegisteredDirectoryAndMissesUnknownNames)
 {
-    addTemplateDirectory(std::string(std::getenv("VELT_TEST_SRC")) + "/ui/templates");
+    addTemplateDirectory(test::testTemplatesDir());
     auto t = loadTemplate("TESTDLG");
     ASSERT_TRUE(t);
     EXPECT_EQ(t->title, "Prova");

@@ -31,6 +31,14 @@ QApplication& uiApp()
     return *app;
 }
 
+std::string testTemplatesDir()
+{
+    if (const char* src = std::getenv("VELT_TEST_SRC"); src && *src) return std::string(src) + "/ui/templates";
+    std::string here = __FILE__; // .../tests/support/ui/dialog_script.cpp
+    for (int i = 0; i < 3; ++i) here.erase(here.rfind('/'));
+    return here + "/ui/templates";
+}
+
 namespace {
 
 UiScript* g_script = nullptr;
@@ -239,7 +247,7 @@ DialogActions& DialogActions::then(Step step)
 UiScript::UiScript()
 {
     uiApp();
-    if (const char* src = std::getenv("VELT_TEST_SRC")) addTemplateDirectory(std::string(src) + "/ui/templates");
+    addTemplateDirectory(testTemplatesDir());
     previousBoxes_ = platform::setMessageBoxes(std::make_unique<GrabbingBoxes>(&services_.boxes(), &grabs_));
     g_script = this;
     TDIALOG::setShownHook([](TDIALOG& d) {

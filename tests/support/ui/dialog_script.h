@@ -36,6 +36,9 @@ namespace velt::test {
 // The test program's application (offscreen platform), made on first use.
 QApplication& uiApp();
 
+// tests/ui/templates: from VELT_TEST_SRC when set, else next to this file.
+std::string testTemplatesDir();
+
 struct ControlShot {
     int id = 0;
     std::string varname;
