@@ -98,7 +98,8 @@ bool TWINDOW::mainLoopRunning() { return g_mainLoop; }
 void TWINDOW::keepException(std::exception_ptr e)
 {
     if (!pending_) pending_ = e;
-    if (HWND) HWND->close();
+    // The window goes without asking BVALID; its destruction ends the loop.
+    if (HWND) HWND->deleteLater();
 }
 
 void TWINDOW::ACTIVATE(const ActivateArgs& a)
