@@ -212,6 +212,8 @@ TMSGBOX::~TMSGBOX()
 
 QWidget* TMSGBOX::disabledWindow() const { return window_->w.data(); }
 
+// The sizes are those of the box's own area; a window manager's frame, where
+// there is one, comes around it.
 void TMSGBOX::layoutPlain(int width, int height)
 {
     dlg_->setFixedSize(width, height);
