@@ -69,9 +69,12 @@ QWidget* TGET::createWidget(QWidget* parent, const TemplateItem& item)
     single.style &= ~tplstyle::EditMultiline;
     QWidget* w = makeItemWidget(parent, single);
     auto* e = qobject_cast<QLineEdit*>(w);
+    // The colours of an enabled field; a disabled one keeps the greyed look.
     QPalette pal = e->palette();
-    pal.setColor(QPalette::Text, toQColor(NCLRTEXT >= 0 ? NCLRTEXT : GETSYSCOLOR(syscolor::WINDOWTEXT)));
-    pal.setColor(QPalette::Base, toQColor(NCLRPANE >= 0 ? NCLRPANE : GETSYSBGCOLOR()));
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Text, toQColor(NCLRTEXT >= 0 ? NCLRTEXT : GETSYSCOLOR(syscolor::WINDOWTEXT)));
+        pal.setColor(group, QPalette::Base, toQColor(NCLRPANE >= 0 ? NCLRPANE : GETSYSBGCOLOR()));
+    }
     e->setPalette(pal);
     return w;
 }
