@@ -9,7 +9,7 @@ PACKAGES=(
   zlib1g-dev libminizip-dev libasound2-dev libsqlite3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-liberation2
-  python3 python3-dbfread
+  python3 python3-dbfread unzip
   xvfb xauth x11-utils imagemagick poppler-utils
 )
 

@@ -53,6 +53,11 @@ void RecordingNotifier::tone(int freq, int ms)
     events.push_back({NotifyEvent::Tone, {}, {}, freq, ms});
 }
 
+void RecordingNotifier::error(const VeltError& e)
+{
+    events.push_back({NotifyEvent::Error, e.description(), e.file()});
+}
+
 bool RecordingNotifier::sawWait(const std::string& text) const
 {
     return std::any_of(events.begin(), events.end(),

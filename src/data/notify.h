@@ -7,6 +7,8 @@
 // silent: it records what it was asked (tests read the record) and answers
 // questions from a queue (OK when the queue is empty). The user interface
 // installs its own, backed by POPMSG and the tones, at start-up.
+#include "util/errors.h"
+
 #include <deque>
 #include <memory>
 #include <optional>
@@ -37,13 +39,18 @@ public:
     virtual bool confirm(const std::string& text) = 0;
     // A beep of the given frequency (Hz) and length (ms).
     virtual void tone(int freq, int ms) = 0;
+    // A failure the data layer caught and reports before it goes on or
+    // gives up (the table check, maintenance, restore): the user interface
+    // hands it to the error handler, which shows its message and may throw
+    // velt::Abandon. By default the description is shown as a message.
+    virtual void error(const VeltError& e) { message(e.description()); }
 };
 
 // One call the recording notifier saw, in order.
 struct NotifyEvent {
-    enum Kind { ShowWait, CloseWait, Disable, Enable, Message, Confirm, Tone } kind;
+    enum Kind { ShowWait, CloseWait, Disable, Enable, Message, Confirm, Tone, Error } kind;
     std::string text;   // wait text, message or question
-    std::string title;  // wait title
+    std::string title;  // wait title; for Error the failure's file
     int freq = 0, ms = 0;
     friend bool operator==(const NotifyEvent&, const NotifyEvent&) = default;
 };
@@ -61,6 +68,7 @@ public:
     void message(const std::string& text) override;
     bool confirm(const std::string& text) override;
     void tone(int freq, int ms) override;
+    void error(const VeltError& e) override;
 
     // Answers for the next questions, in order (OK when empty).
     std::deque<bool> answers;
