@@ -10,8 +10,6 @@
 
 namespace velt {
 
-bool TGET::LMINUS = true;
-
 namespace {
 
 std::string rtrim(std::string s)
@@ -37,7 +35,6 @@ TGET* TGET::REDEFINE(int id, SetGet getset, TDIALOG& dialog, const Args& a, std:
     if (g->BSETGET && g->VARGET().isNil()) g->VARPUT(Value(std::string()));
     g->CPICTURE = a.picture;
     if (g->CPICTURE.empty() && g->VARGET().isDate()) g->CPICTURE = "99/99/9999";
-    g->pic_ = Picture(g->CPICTURE);
     g->CARGO = a.valid;
     g->NCLRTEXT = a.textColour;
     g->NCLRPANE = a.backColour;
@@ -85,11 +82,38 @@ void TGET::classInit()
     if (!e) return;
     e->setReadOnly(LREADONLY);
     if (LPASSWORD) e->setEchoMode(QLineEdit::Password);
-    int limit = textLimit(VARGET(), Picture(CPICTURE));
-    if (limit > 0) e->setMaxLength(limit);
-    // The first display shows the value as the picture writes it.
+    // Every change goes through the editor, which keeps the text limit.
+    e->setContextMenuPolicy(Qt::NoContextMenu);
+    e->setAcceptDrops(false);
+    e->setAttribute(Qt::WA_InputMethodEnabled, false);
     e->clear();
-    REFRESH();
+    ed_.bind(VARGET(), Picture(CPICTURE), LREADONLY, LPASSWORD);
+    copyOut();
+}
+
+void TGET::copyIn() const
+{
+    QLineEdit* e = edit();
+    if (!e) return;
+    int start = e->selectionStart();
+    int len = e->selectionLength();
+    ed_.setState(e->text().toStdString(), size_t(e->cursorPosition()), start < 0 ? 0 : size_t(start),
+                 start < 0 ? 0 : size_t(len));
+}
+
+void TGET::copyOut() const
+{
+    QLineEdit* e = edit();
+    if (!e) return;
+    QString t = QString::fromStdString(ed_.text());
+    if (e->text() != t) e->setText(t);
+    int start = int(ed_.selectionStart()), len = int(ed_.selectionLength()), cur = int(ed_.cursor());
+    if (len > 0) {
+        if (cur == start) e->setSelection(start + len, -len);
+        else e->setSelection(start, len);
+    } else {
+        e->setCursorPosition(cur);
+    }
 }
 
 bool TGET::invalidDateText(const std::string& text)
@@ -105,72 +129,45 @@ bool TGET::invalidDateText(const std::string& text)
 
 void TGET::REFRESH()
 {
-    QLineEdit* e = edit();
-    if (!e) return;
-    Value v = VARGET();
-    std::string cur = GETTEXT();
-    std::string t = TRANSFORM(v, pic_);
-    if (v.isText() && !pic_.hasLiterals()) t = rtrim(t);
-    if (v.isDate() && invalidDateText(cur)) t = cur;
-    if (v.isNumber()) {
-        if (isOverflowText(t)) {
-            // What the user typed stays; a value set in code shows as asterisks.
-            if (!cur.empty() && !isOverflowText(cur) && readNumber(cur) == v.number()) t = cur;
-        } else if (LFOCUSED) {
-            t = TRANSFORM(v, pic_.withoutFunction('Z'));
-        }
-        t = trim(t);
-    }
-    QString q = QString::fromStdString(t);
-    if (e->text() != q) e->setText(q);
+    if (!edit()) return;
+    copyIn();
+    ed_.show(VARGET());
+    copyOut();
 }
 
 Value TGET::textValue() const
 {
+    copyIn();
     Value v = VARGET();
-    std::string text = GETTEXT();
-    switch (v.type()) {
-    case ValueType::Date: return Date::fromText(text);
-    case ValueType::Number:
-        if (isOverflowText(trim(text))) return v;
-        return readNumber(text);
-    case ValueType::Logical: return text == "T";
-    default: {
-        size_t want = utf8Length(v.text()), have = utf8Length(text);
-        if (have < want) text.append(want - have, ' ');
-        return text;
-    }
-    }
+    // Asterisks are no number the user typed (they cannot be typed).
+    if (v.isNumber() && isOverflowText(trim(ed_.text()))) return v;
+    return ed_.value(v);
 }
 
 void TGET::gotFocus(TWINDOW* other)
 {
-    if (!editing_) {
-        editing_ = true;
-        pic_ = Picture(CPICTURE).withoutCommas();
-    }
-    if (VARGET().isNumber()) LMINUS = false;
+    ed_.beginEdit();
     TCONTROL::gotFocus(other);
-    REFRESH();
-    if (QLineEdit* e = edit()) e->selectAll();
+    if (!edit()) return;
+    copyIn();
+    ed_.show(VARGET());
+    ed_.selectAll();
+    copyOut();
 }
 
 void TGET::lostFocus(TWINDOW* other)
 {
     if (BSETGET && HWND) VARPUT(textValue());
     TCONTROL::lostFocus(other);
-    editing_ = false;
-    pic_ = Picture(CPICTURE);
-    if (VARGET().isNumber()) LMINUS = true;
+    ed_.endEdit();
     REFRESH();
 }
 
 std::optional<std::string> TGET::checkFailure() const
 {
     Value v = VARGET();
-    if (v.isDate() && invalidDateText(GETTEXT())) return std::string("Data non valida.");
-    if (v.isNumber() && isOverflowText(TRANSFORM(v, Picture(CPICTURE)))) return std::string("Numero troppo grande.");
-    return std::nullopt;
+    copyIn();
+    return ed_.confirmFailure(v);
 }
 
 void TGET::refreshIfStale()
@@ -179,7 +176,7 @@ void TGET::refreshIfStale()
     Value v = VARGET();
     std::string shown = GETTEXT(), expected;
     switch (v.type()) {
-    case ValueType::Number: expected = TRANSFORM(v, pic_); break;
+    case ValueType::Number: expected = TRANSFORM(v, ed_.picture()); break;
     case ValueType::Date:
         if (invalidDateText(shown)) return;
         expected = v.date().isEmpty() ? std::string(8, ' ') : v.date().toText();

@@ -18,9 +18,12 @@
 //  - a date that is not a date, or a number too large for the picture, stays
 //    as typed and fails the dialog's confirm checks.
 //
-// Typing goes through TGET_EDITKEY (tget_keys.cpp): the one place for the
-// key-by-key picture editor.
+// Typing goes through TGET_EDITKEY (tget_keys.cpp), which hands every key to
+// the field's picture-mask editor (ui/maskedit.h) and copies the result back
+// into the widget. The widget's own menu, drops and input method are off, so
+// nothing bypasses the editor.
 #include "ui/control.h"
+#include "ui/maskedit.h"
 #include "util/picture.h"
 
 #include <source_location>
@@ -56,18 +59,23 @@ public:
     bool LREADONLY = false;
     bool LPASSWORD = false;
     // Shared by all edit fields: false refuses the minus sign.
-    static bool LMINUS;
+    static inline bool& LMINUS = MaskEditor::LMINUS;
 
     // The text currently in the field.
     std::string GETTEXT() const;
     void REFRESH() override;
 
     // The picture in use: without its "," while the field has the focus.
-    const Picture& picture() const { return pic_; }
+    const Picture& picture() const { return ed_.picture(); }
     QLineEdit* edit() const;
     // The field's text as a value of the variable's type (what losing the
-    // focus writes).
+    // focus writes); an overflow text (asterisks) gives the number as it is.
     Value textValue() const;
+
+    // The editor, and the copies of the widget's state into and out of it.
+    MaskEditor& editor() const { return ed_; }
+    void copyIn() const;
+    void copyOut() const;
 
     const char* className() const override { return "TGET"; }
     QWidget* createWidget(QWidget* parent, const TemplateItem& item) override;
@@ -83,13 +91,13 @@ public:
     static bool invalidDateText(const std::string& text);
 
 private:
-    Picture pic_;
-    bool editing_ = false;
+    mutable MaskEditor ed_;
 };
 
-// The key handling of an edit field after the dialog's own keys (Esc, Enter
-// and the key-down hook are done before it). True when the key has been
-// dealt with (accepted or refused); false leaves it to the native editor.
+// The key handling of an edit field after the dialog's own keys (Esc, Enter,
+// Tab and the key-down hook are done before it). True when the key has been
+// dealt with (accepted or refused); false leaves it to the native widget
+// (cursor movement and selection only).
 bool TGET_EDITKEY(TGET& field, QKeyEvent& e);
 
 } // namespace velt

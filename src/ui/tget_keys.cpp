@@ -1,101 +1,48 @@
-// The key handling of TGET: which typed characters a field takes, in the
-// order the edit fields apply their rules. Masks with literals (dates) are
-// typed as plain text here: their overwrite editing with the cursor skipping
-// the literals belongs in this file too.
+// The key handling of TGET: every key that changes the text goes to the
+// field's picture-mask editor (ui/maskedit.h), in the order the edit fields
+// apply their rules; the widget only moves the cursor and the selection.
 #include "ui/tget.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 
 namespace velt {
 
-namespace {
-
-void changed(TGET& g, int key, int flags)
-{
-    if (g.BCHANGE) g.BCHANGE(key, flags, g);
-}
-
-} // namespace
-
 bool TGET_EDITKEY(TGET& g, QKeyEvent& e)
 {
-    QLineEdit* ed = g.edit();
-    if (!ed) return false;
-    const Value v = g.VARGET();
-    const Picture& pic = g.picture();
+    if (!g.edit()) return false;
+    MaskEditor& ed = g.editor();
     const int flags = int(e.modifiers());
-    const QString typed = e.text();
+    EditResult r;
+    int key = 0;
 
-    // Keys without a character: Delete here, the rest to the native editor.
-    if (typed.isEmpty() || e.key() == Qt::Key_Delete) {
-        if (e.key() != Qt::Key_Delete) return false;
-        if (g.LREADONLY) return true;
-        QString before = ed->text();
-        ed->del();
-        if (ed->text() != before) changed(g, 0, flags);
-        return true;
-    }
-    const QChar qc = typed.at(0);
-    const int ch = qc.unicode();
-
-    if (ch == '-' && !TGET::LMINUS) return true;
-    if (g.BKEYCHAR) g.BKEYCHAR(ch, flags, g);
-
-    if (e.modifiers() & Qt::ControlModifier) {
-        const bool clipboardOk = v.isText() && !pic.hasLiterals() && !g.LREADONLY;
-        switch (e.key()) {
-        case Qt::Key_C: ed->copy(); return true;
-        case Qt::Key_V: if (clipboardOk) { ed->paste(); changed(g, 0, 0); } return true;
-        case Qt::Key_X: if (clipboardOk) { ed->cut(); changed(g, 0, 0); } return true;
-        case Qt::Key_Z: if (!g.LREADONLY) { ed->undo(); changed(g, 0, 0); } return true;
-        default: return true;
-        }
-    }
-    if (g.LREADONLY) return true;
-    if (ch == '\t' || ch == '\r' || ch == '\n' || ch == 27) return true;
-
-    if (ch == '\b') {
-        if (v.isNumber()) {
-            if (ed->hasSelectedText()) ed->del(); else ed->backspace();
-        } else {
-            ed->backspace();
-        }
-        changed(g, ch, flags);
-        return true;
-    }
-
-    QString in(qc);
-    if (v.isNumber()) {
-        QString saved = ed->text();
-        if (ed->hasSelectedText()) ed->del();
-        if (in == ".") in = ",";
-        const QString text = ed->text();
-        bool ok = true;
-        if (in == ",") ok = !text.contains(',');
-        else if (in == "-") ok = TGET::LMINUS && !text.contains('-') && ed->cursorPosition() == 0;
-        else ok = qc.isDigit();
-        if (!ok) {
-            if (text != saved) changed(g, 0, flags); // the selection went
-            return true;
-        }
-    } else if (v.isLogical()) {
-        in = in.toUpper();
-        if (in != "T" && in != "F") return true;
-        ed->selectAll();
+    if (e.key() == Qt::Key_Delete) {
+        g.copyIn();
+        r = ed.del();
+    } else if (e.modifiers() & Qt::ControlModifier) {
+        if (e.key() < Qt::Key_A || e.key() > Qt::Key_Z) return false; // Ctrl+arrows and the like
+        const char letter = char('A' + (e.key() - Qt::Key_A));
+        if (letter != 'C' && letter != 'V' && letter != 'X' && letter != 'Z') return true; // refused
+        if (g.BKEYCHAR) g.BKEYCHAR(letter & 0x1F, flags, g);
+        g.copyIn();
+        QClipboard* cb = QGuiApplication::clipboard();
+        r = ed.ctrlChar(letter, cb ? cb->text().toStdString() : std::string());
+        if (r.copyText && cb) cb->setText(QString::fromStdString(*r.copyText));
     } else {
-        if (pic.upper()) in = in.toUpper();
-        if (v.isDate()) {
-            if (!qc.isDigit() && qc != '/') return true;
-        } else if (pic.digitsOnly() || pic.maskAt(size_t(ed->cursorPosition())) == U'9') {
-            if (!qc.isDigit()) return true;
-        } else if (pic.maskAt(size_t(ed->cursorPosition())) == U'A' && !qc.isLetter()) {
-            return true;
-        }
+        QString typed = e.text();
+        if (e.key() == Qt::Key_Backspace) typed = QStringLiteral("\b");
+        if (typed.isEmpty()) return false; // arrows, Home, End, F-keys: the widget / the dialog
+        const char32_t ch = typed.toUcs4().value(0);
+        if (MaskEditor::minusRefused(ch)) return true;
+        if (g.BKEYCHAR) g.BKEYCHAR(int(ch), flags, g);
+        g.copyIn();
+        r = ed.typeChar(ch);
+        key = int(ch);
     }
-    QString before = ed->text();
-    ed->insert(in);
-    if (ed->text() != before) changed(g, ch, flags);
+    g.copyOut();
+    if (r.changed && g.BCHANGE) g.BCHANGE(key, flags, g);
     return true;
 }
 
