@@ -54,6 +54,7 @@ struct Node {
     std::vector<uint32_t> recnos;
     std::vector<uint32_t> children;  // interior only
     bool dirty = false;
+    uint32_t self = 0;               // its page offset
     int n() const { return int(recnos.size()); }
     const char* key(int i, int kl) const { return keys.data() + size_t(i) * size_t(kl); }
 };
@@ -129,6 +130,7 @@ struct CdxIndex::Impl {
     std::unordered_map<uint32_t, std::unique_ptr<Node>> cache;
     Condition condition;
     std::string scratch, scratch2;  // key buffers of the operations
+    std::vector<uint32_t> dirtyList;
 
     const std::string& path() const { return file.path(); }
     [[noreturn]] void corrupt(const char* what) const { throw corruptFile(path(), what); }
@@ -149,15 +151,17 @@ struct CdxIndex::Impl {
         freeList = le32(h + 4);
         uint32_t c = le32(h + 8);
         if (c != counter) {
+            // Another process changed the file: its pages and length are news.
             counter = c;
             dropCache();
+            fileSize = file.size();
         }
-        fileSize = file.size();
     }
 
     void dropCache()
     {
         cache.clear();
+        dirtyList.clear();
         ++generation;
     }
 
@@ -230,6 +234,7 @@ struct CdxIndex::Impl {
         unsigned char p[kCdxPageSize];
         file.readExact(off, p, sizeof p);
         auto nd = std::make_unique<Node>();
+        nd->self = off;
         decode(p, *nd);
         Node* r = nd.get();
         cache.emplace(off, std::move(nd));
@@ -380,7 +385,8 @@ struct CdxIndex::Impl {
         off = allocPage();
         auto nd = std::make_unique<Node>();
         nd->leaf = leaf;
-        nd->dirty = true;
+        nd->self = off;
+        touch(nd.get());
         Node* r = nd.get();
         cache[off] = std::move(nd);
         return r;
@@ -403,19 +409,29 @@ struct CdxIndex::Impl {
         if (off == kNone) return;
         Node* nd = node(off);
         nd->left = left;
+        touch(nd);
+    }
+
+    // Pages changed by the running operation, written by commit().
+    void touch(Node* nd)
+    {
+        if (nd->dirty) return;
         nd->dirty = true;
+        dirtyList.push_back(nd->self);
     }
 
     // Writes every changed page and the header words with the counter + 1.
     void commit()
     {
         unsigned char p[kCdxPageSize];
-        for (auto& [off, nd] : cache) {
-            if (!nd->dirty) continue;
-            encode(*nd, off == root, p);
+        for (uint32_t off : dirtyList) {
+            auto it = cache.find(off);
+            if (it == cache.end() || !it->second->dirty) continue;   // freed meanwhile, or written
+            encode(*it->second, off == root, p);
             file.writeAt(off, p, sizeof p);
-            nd->dirty = false;
+            it->second->dirty = false;
         }
+        dirtyList.clear();
         ++counter;
         unsigned char h[12];
         putLe32(h, root);
@@ -573,25 +589,25 @@ struct CdxIndex::Impl {
             int last = child->n() - 1;
             std::memcpy(up.nd->keys.data() + size_t(up.idx) * size_t(keyLen), child->key(last, keyLen), size_t(keyLen));
             up.nd->recnos[size_t(up.idx)] = child->recnos[size_t(last)];
-            up.nd->dirty = true;
+            touch(up.nd);
             if (up.idx != up.nd->n() - 1) return;
         }
     }
 
-    static void insertEntry(Node& nd, int at, const char* key, uint32_t recno, int kl, uint32_t child = 0)
+    void insertEntry(Node& nd, int at, const char* key, uint32_t recno, int kl, uint32_t child = 0)
     {
         nd.keys.insert(nd.keys.begin() + ptrdiff_t(at) * kl, key, key + kl);
         nd.recnos.insert(nd.recnos.begin() + at, recno);
         if (!nd.leaf) nd.children.insert(nd.children.begin() + at, child);
-        nd.dirty = true;
+        touch(&nd);
     }
 
-    static void eraseEntry(Node& nd, int at, int kl)
+    void eraseEntry(Node& nd, int at, int kl)
     {
         nd.keys.erase(nd.keys.begin() + ptrdiff_t(at) * kl, nd.keys.begin() + ptrdiff_t(at + 1) * kl);
         nd.recnos.erase(nd.recnos.begin() + at);
         if (!nd.leaf) nd.children.erase(nd.children.begin() + at);
-        nd.dirty = true;
+        touch(&nd);
     }
 
     // Splits path[level]'s node while it does not fit, going up as needed.
@@ -616,7 +632,7 @@ struct CdxIndex::Impl {
             r->left = s.off;
             setLeft(nd->right, roff);
             nd->right = roff;
-            nd->dirty = true;
+            touch(nd);
             const char* lastL = nd->key(half - 1, kl);
             uint32_t lastLr = nd->recnos[size_t(half - 1)];
             const char* lastR = r->key(r->n() - 1, kl);
@@ -673,7 +689,7 @@ struct CdxIndex::Impl {
             if (nd->left != kNone) {
                 Node* l = node(nd->left);
                 l->right = nd->right;
-                l->dirty = true;
+                touch(l);
             }
             setLeft(nd->right, nd->left);
             freePage(s.off);
@@ -713,7 +729,7 @@ struct CdxIndex::Impl {
         l->recnos = std::move(joined.recnos);
         if (!l->leaf) l->children.insert(l->children.end(), r->children.begin(), r->children.end());
         l->right = r->right;
-        l->dirty = true;
+        touch(l);
         setLeft(r->right, loff);
         freePage(roff);
         // The left page now ends where the right one did.
@@ -744,7 +760,7 @@ struct CdxIndex::Impl {
             root = child;
             Node* c = node(root);
             c->left = c->right = kNone;
-            c->dirty = true;
+            touch(c);
         }
     }
 
@@ -1266,7 +1282,8 @@ void CdxIndex::clear()
     d_->file.truncate(kFirstPage);
     d_->fileSize = kFirstPage + kCdxPageSize;
     auto nd = std::make_unique<Node>();
-    nd->dirty = true;
+    nd->self = kFirstPage;
+    d_->touch(nd.get());
     d_->cache[kFirstPage] = std::move(nd);
     d_->countGen = 0;
     d_->commit();
