@@ -345,3 +345,18 @@ TEST(Dialog, IdCounterStartsAt101AndWrapsAfter30000To100)
     EXPECT_EQ(TCONTROL::nextId(), 101);
     TCONTROL::resetIdCounter();
 }
+
+TEST(Dialog, NonModalReturnsAtOnceAndEndsThroughItsValid)
+{
+    UiScript ui;
+    int asked = 0;
+    TDIALOG dlg{TDIALOG::NewArgs{.resName = "TESTDLG"}};
+    ui.next().then([](TDIALOG& d) { d.END(1); });
+    dlg.ACTIVATE({.valid = [&](TWINDOW&) { return ++asked > 0; }, .modal = false});
+    EXPECT_EQ(TDIALOG::shownCount(), 1);
+    for (int i = 0; i < 100 && TDIALOG::shownCount() > 0; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(dlg.NRESULT, 1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(TDIALOG::shownCount(), 0);
+    EXPECT_EQ(dlg.HWND, nullptr);
+}

@@ -5,6 +5,8 @@
 #include "ui/say.h"
 #include "ui/tget.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -31,7 +33,7 @@ struct Keys {
 
     int run()
     {
-        TGET::REDEFINE(101, bindVar(desc), dlg);
+        TGET::REDEFINE(101, bindVar(desc), dlg, {.picture = "@!"});
         TGET::REDEFINE(102, bindVar(date), dlg);
         TGET::REDEFINE(103, bindVar(price), dlg, {.picture = pricePicture});
         TGET::REDEFINE(104, bindVar(notes), dlg, {.when = [this] { return notesEnabled; }});
@@ -82,7 +84,7 @@ TEST(DialogKeys, EnterInAFieldMovesOnWithoutADefaultButton)
     Keys k;
     EXPECT_EQ(k.run(), 2);
     EXPECT_EQ(focusIds(ui), (std::vector<int>{102, 103}));
-    EXPECT_EQ(k.desc.text(), "abc" + std::string(7, ' '));
+    EXPECT_EQ(k.desc.text(), "ABC" + std::string(7, ' '));
 }
 
 TEST(DialogKeys, ArrowsMoveBetweenButtonsAndEnterPressesOne)
@@ -185,7 +187,7 @@ TEST(DialogKeys, RefreshAllShowsValuesChangedInCodeAndIgnoresNestedCalls)
         .key("Esc");
     k.run();
     const auto& s = ui.snapshots().at(0);
-    EXPECT_EQ(s.at(101).text, "nuovo");
+    EXPECT_EQ(s.at(101).text, "NUOVO"); // "@!"
     EXPECT_EQ(s.at(103).text, "7,00");
     EXPECT_EQ(s.at(401).text, "Totale 7");
     EXPECT_EQ(labelCalls, 1);
@@ -199,4 +201,46 @@ TEST(DialogKeys, ClickIsIgnoredWhileTheButtonsOwnActionRuns)
     k.onAvanti = [](TBUTTON& b) { b.CLICK(); };
     k.run();
     EXPECT_EQ(k.avanti, 1);
+}
+
+TEST(DialogKeys, TypingGoesThroughThePictureEditor)
+{
+    struct Case {
+        int id;            // 101 text "@!", 102 date, 103 number "@E 9,999.99"
+        std::string keys;  // after the field got the focus (whole text selected)
+        std::string shown; // while still in the field
+    };
+    const Case cases[] = {
+        {101, "a b c", "ABC"},
+        {103, "x", ""},             // the selection goes, the letter is refused
+        {103, "- 1 2 . 5", "12,5"}, // minus refused in a number field
+        {102, "2 5 1 2 2 6", "25/12/26"},
+        {103, "Ctrl+V", "1234,50"}, // no paste into a number field
+        {102, "Ctrl+V", "11/12/26"},
+    };
+    for (const Case& c : cases) {
+        UiScript ui;
+        QGuiApplication::clipboard()->setText("99");
+        std::string shown;
+        ui.next()
+            .then([&](TDIALOG& d) { ITEM(d, c.id)->SETFOCUS(); })
+            .key(c.keys)
+            .then([&](TDIALOG& d) { shown = static_cast<TGET*>(ITEM(d, c.id))->GETTEXT(); })
+            .key("Esc");
+        Keys k;
+        k.price = 1234.5;
+        k.date = Date::fromYMD(2026, 12, 11);
+        k.run();
+        EXPECT_EQ(shown, c.shown) << c.id << " " << c.keys;
+    }
+}
+
+TEST(DialogKeys, SetFocusPassesOverAControlItsWhenRefuses)
+{
+    UiScript ui;
+    ui.next().then([](TDIALOG& d) { ITEM(d, 104)->SETFOCUS(); }).snapshot().key("Esc");
+    Keys k;
+    k.notesEnabled = false;
+    k.run();
+    EXPECT_EQ(focusIds(ui), (std::vector<int>{301}));
 }
