@@ -93,6 +93,10 @@ public:
     static QImage transparentTopLeft(const QImage& img);
 
     QWidget* makeWidget(QWidget* parent); // the painted button widget
+    // The caption's font: the button's own, else the bar's, else Segoe UI 12.
+    TFONT captionFont() const;
+    // The window whose message bar shows the button's CMSG.
+    TWINDOW* messageWindow() const;
 
 protected:
     void applyCaption() override;

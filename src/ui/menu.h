@@ -28,13 +28,15 @@
 // and runs its action with the item, inside the event wrapper (callback.h).
 #include "ui/callback.h"
 
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+
 #include <memory>
 #include <string>
 #include <vector>
 
 class QAction;
-class QMenu;
-class QMenuBar;
 class QWidget;
 
 namespace velt {
@@ -156,8 +158,8 @@ public:
 
 private:
     TMENU() = default;
-    QMenuBar* bar_ = nullptr;
-    QMenu* popup_ = nullptr;
+    QPointer<QMenuBar> bar_;
+    QPointer<QMenu> popup_;
     bool handedOver_ = false;
 };
 

@@ -91,7 +91,7 @@ private:
     class Watcher;
     Watcher* watcher_ = nullptr;
     QTimer* timer_ = nullptr;
-    int width() const;
+    int barWidth() const;
 };
 
 // SETMSG on any window: the text goes to the message bar of the window, or

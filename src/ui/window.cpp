@@ -1,13 +1,17 @@
 // TWINDOW: common operations and the main window.
 #include "ui/window.h"
 
+#include "ui/bar.h"
 #include "ui/control.h"
+#include "ui/menu.h"
+#include "ui/msgbar.h"
 #include "ui/registry.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
 #include <QScreen>
@@ -76,6 +80,10 @@ TWINDOW::TWINDOW(const NewArgs& a)
         if (HWND == mw) HWND = nullptr;
     });
     g_main = this;
+    // The window's furniture: menu bar, icon, message bar (the bars' classes).
+    if (OMENU) OMENU->ACTIVATE(*this);
+    if (!OICON.empty()) mw->setWindowIcon(QIcon(QString(":/bitmaps/%1.png").arg(QString::fromStdString(OICON))));
+    if (a.messageBar) TMSGBAR::NEW(*this, "", true, true, true);
 }
 
 TWINDOW::~TWINDOW()
@@ -107,6 +115,7 @@ void TWINDOW::ACTIVATE(const ActivateArgs& a)
     BVALID = a.valid;
     for (auto& c : std::vector(ACONTROLS))
         if (c->BWHEN) c->BWHEN() ? c->ENABLE() : c->DISABLE();
+    if (OBAR) OBAR->EVALWHENS();
     QPointer<QWidget> w = HWND;
     if (!w) return;
     if (a.show == "MAXIMIZED") w->showMaximized();
