@@ -3,6 +3,7 @@
 
 #include "platform/process_exit.h"
 #include "ui/dialog.h"
+#include "ui/msgbar.h"
 #include "ui/popmsg.h"
 #include "ui/registry.h"
 #include "util/errors.h"
@@ -117,12 +118,15 @@ void TCONTROL::gotFocus(TWINDOW* other)
 {
     LFOCUSED = true;
     if (TDIALOG* d = dialog()) d->noteFocus(this);
+    // The control's message shows on the message bar while it has the focus.
+    if (!CMSG.empty()) SETMSG(*this, CMSG);
     if (BGOTFOCUS) BGOTFOCUS(*this, other);
 }
 
 void TCONTROL::lostFocus(TWINDOW* other)
 {
     LFOCUSED = false;
+    if (!CMSG.empty()) SETMSG(*this, "");
     if (BLOSTFOCUS) BLOSTFOCUS(*this, other);
 }
 

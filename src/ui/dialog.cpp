@@ -371,6 +371,9 @@ void TDIALOG::build(const ActivateArgs&)
     if (OWND && OWND->HWND) parent = OWND->HWND->window();
     else if (shownStack().size() > 1 || TWINDOW::mainLoopRunning()) parent = QApplication::activeWindow();
     else if (TWINDOW* m = TWINDOW::mainWindow()) parent = m->HWND;
+    // The chosen owner is the dialog's owner from now on (messages of its
+    // controls go to the owner's message bar).
+    if (!OWND && parent) OWND = windowOf(parent);
 
     // Template.
     if (!CRESNAME.empty()) {

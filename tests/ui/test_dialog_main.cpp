@@ -1,5 +1,8 @@
 // The main window: its event loop, closing, and exceptions kept from events.
 #include "support/ui/dialog_script.h"
+#include "ui/dialog.h"
+#include "ui/msgbar.h"
+#include "ui/tget.h"
 #include "ui/window.h"
 #include "util/errors.h"
 
@@ -54,4 +57,20 @@ TEST(MainWindow, AnExceptionFromAnEventEndsTheLoopAndIsThrownByActivate)
                      QTimer::singleShot(0, [] { runEvent([] { throw Abandon{}; }); });
                  }}),
                  Abandon);
+}
+
+TEST(MainWindow, AFieldsMessageShowsOnTheBarWhileItHasTheFocus)
+{
+    test::UiScript ui;
+    TWINDOW wnd({.title = "VELT"});
+    wnd.OMSGBAR = TMSGBAR::NEW(wnd, "Pronto");
+    std::vector<std::string> shown;
+    auto bar = [&] { shown.push_back(wnd.OMSGBAR->shownMessage()); };
+    Value a = std::string(5, ' '), b = std::string(5, ' ');
+    TDIALOG dlg{TDIALOG::NewArgs{.resName = "TESTDLG"}};
+    TGET::REDEFINE(101, bindVar(a), dlg, {.message = "Descrizione dell'articolo"});
+    TGET::REDEFINE(102, bindVar(b), dlg);
+    ui.next().then([&](TDIALOG&) { bar(); }).key("Tab").then([&](TDIALOG&) { bar(); }).key("Esc");
+    dlg.ACTIVATE({});
+    EXPECT_EQ(shown, (std::vector<std::string>{"Descrizione dell'articolo", "Pronto"}));
 }
