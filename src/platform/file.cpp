@@ -105,11 +105,19 @@ File File::openImpl(const std::string& path, int flags, Access access, Share sha
     f.share_ = share;
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) throw fileError(oscode::AccessDenied, path, "open");
+    if (truncateAfter) {
+        // Emptying a file is only safe when no other handle has it open,
+        // whatever share mode the new handle then keeps.
+        if (!f.tryWriteLock(kShareLockOffset, 1)) throw fileError(oscode::SharingViolation, path, "create");
+        f.truncate(0);
+        if (share == Share::Shared) f.tryReadLock(kShareLockOffset, 1);   // converts, never refused
+        else if (share == Share::None) f.unlock(kShareLockOffset, 1);
+        return f;
+    }
     if (share != Share::None) {
         bool ok = writeShare ? f.tryWriteLock(kShareLockOffset, 1) : f.tryReadLock(kShareLockOffset, 1);
         if (!ok) throw fileError(oscode::SharingViolation, path, "open");
     }
-    if (truncateAfter) f.truncate(0);
     return f;
 }
 

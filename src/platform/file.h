@@ -39,9 +39,10 @@ public:
     // Opens an existing file. Missing file -> osCode 2, missing directory ->
     // 3, share conflict -> 32.
     static File open(const std::string& path, Access access, Share share);
-    // Creates the file (or opens it when it exists), takes the share lock and
-    // only then truncates it to zero length, so a file another handle holds
-    // is never emptied under it.
+    // Creates the file (or opens it when it exists) and empties it. The
+    // emptying happens under the exclusive share lock whatever `share` is, so
+    // a file another handle has open (even shared) is never emptied under it:
+    // that create fails with osCode 32. Then the handle keeps `share`.
     static File create(const std::string& path, Share share);
 
     bool isOpen() const { return fd_ >= 0; }

@@ -67,6 +67,8 @@ TEST(File, ShareModesConflictAsSharingViolation)
         EXPECT_EQ(osCodeOf(open(Access::ReadWrite, Share::Exclusive)), oscode::SharingViolation);
         EXPECT_EQ(osCodeOf(open(Access::Read, Share::Exclusive)), oscode::SharingViolation);   // "sharing denied"
         EXPECT_EQ(osCodeOf([&] { File::create(p, Share::Exclusive); }), oscode::SharingViolation);
+        EXPECT_EQ(osCodeOf([&] { File::create(p, Share::Shared); }), oscode::SharingViolation);   // never emptied under others
+        EXPECT_EQ(shared.size(), 3u);
         // Another process sees the same.
         EXPECT_EQ(inChild([&] { return osCodeOf(open(Access::ReadWrite, Share::Exclusive)); }),
                   oscode::SharingViolation);
