@@ -4,6 +4,7 @@
 #include "platform/clock.h"
 #include "platform/keylocks.h"
 #include "ui/bar.h"
+#include "ui/dialog.h"
 #include "ui/gradient.h"
 #include "ui/registry.h"
 #include "ui/syscolor.h"
@@ -242,8 +243,12 @@ QWidget* TMSGBAR::createWidget(QWidget* parent, const TemplateItem&) { return ne
 
 TMSGBAR* messageBarOf(TWINDOW& window)
 {
-    for (TWINDOW* w = &window; w; w = w->OWND)
+    // Up through bars and controls to their window; a dialog has no message
+    // bar, and its controls do not reach the one of the window under it.
+    for (TWINDOW* w = &window; w; w = w->OWND) {
         if (w->OMSGBAR) return w->OMSGBAR.get();
+        if (dynamic_cast<TDIALOG*>(w)) return nullptr;
+    }
     return nullptr;
 }
 

@@ -95,7 +95,8 @@ private:
 };
 
 // SETMSG on any window: the text goes to the message bar of the window, or
-// of the nearest owner that has one.
+// of the nearest owner that has one; dialogs and the controls inside them
+// reach none.
 void SETMSG(TWINDOW& window, const std::string& text);
 // The message bar a window's messages go to (nullptr when none).
 TMSGBAR* messageBarOf(TWINDOW& window);
