@@ -48,7 +48,10 @@ WorkArea::~WorkArea()
 
 // ---------------------------------------------------------------- records
 
-uint32_t WorkArea::lastRec() { return shared_ ? table_.refreshCount() : table_.recordCount(); }
+uint32_t WorkArea::lastRec()
+{
+    return shared_ ? table_.refreshCount() : table_.recordCount() + (pendingAppend_ ? 1 : 0);
+}
 
 void WorkArea::toEnd()
 {
@@ -202,6 +205,7 @@ void WorkArea::goTop()
     bof_ = false;
     bool ok;
     if (Order* o = active()) {
+        CdxIndex::Hold hold(o->cdx, false);  // one index lock for the whole move
         ok = o->top ? (o->cdx.seek(o->cur, *o->top), o->cur.onKey()) : o->cdx.first(o->cur);
         ok = ok && settleForward(*o);
     } else {
@@ -220,6 +224,7 @@ void WorkArea::goBottom()
     bof_ = false;
     bool ok;
     if (Order* o = active()) {
+        CdxIndex::Hold hold(o->cdx, false);
         ok = o->bottom ? o->cdx.seekLast(o->cur, *o->bottom) : o->cdx.last(o->cur);
         ok = ok && settleBackward(*o);
     } else {
@@ -240,6 +245,9 @@ long WorkArea::skip(long n)
         return 0;
     }
     Order* o = active();
+    std::optional<CdxIndex::Hold> hold;
+    if (o)
+        hold.emplace(o->cdx, false);
     long moved = 0;
     if (n > 0) {
         bof_ = false;
@@ -319,6 +327,7 @@ bool WorkArea::seek(const Value& key, bool soft, bool last, bool exact)
     Order* o = active();
     if (!o)
         throw reportError("Ricerca senza indice attivo", path(), "DBSEEK");
+    CdxIndex::Hold hold(o->cdx, false);
     std::string kb = keyBytes(*o, key);
     int len = o->cdx.keyLength();
     if (int(kb.size()) > len)
@@ -430,7 +439,12 @@ void WorkArea::commit()
 {
     if (!dirty_ || eof_)
         return;
-    table_.writeRecord(recno_, rec_.data());
+    if (pendingAppend_) {
+        recno_ = table_.appendRecord(rec_.data());
+        pendingAppend_ = false;
+    } else {
+        table_.writeRecord(recno_, rec_.data());
+    }
     dirty_ = false;
     bool wasNew = isNew_;
     isNew_ = false;
@@ -563,7 +577,15 @@ void WorkArea::appendBlank()
     if (readOnly_)
         throw reportError("Tabella aperta in sola lettura", path(), "DBAPPEND");
     std::string blank = table_.blankRecord();
-    uint32_t n = table_.appendRecord(blank.data());
+    // Nobody else sees an exclusive table: its new record goes to the file
+    // once, filled in, when it is committed.
+    uint32_t n;
+    if (shared_) {
+        n = table_.appendRecord(blank.data());
+    } else {
+        n = table_.recordCount() + 1;
+        pendingAppend_ = true;
+    }
     rec_ = std::move(blank);
     recno_ = n;
     eof_ = bof_ = found_ = false;
@@ -579,7 +601,7 @@ void WorkArea::zap()
 {
     if (shared_)
         throw reportError("Svuotamento di una tabella non esclusiva", path(), "ZAP");
-    dirty_ = isNew_ = false;
+    dirty_ = isNew_ = pendingAppend_ = false;
     table_.zap();
     for (auto& o : orders_)
         o.cdx.clear();

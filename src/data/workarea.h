@@ -160,6 +160,7 @@ private:
     uint32_t recno_ = 1;
     bool eof_ = true, bof_ = true, found_ = false;
     bool dirty_ = false, isNew_ = false;
+    bool pendingAppend_ = false;  // exclusive: the new record is written at commit
     std::vector<std::optional<std::string>> oldKeys_;
 
     std::vector<Order> orders_;
