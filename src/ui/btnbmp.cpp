@@ -137,6 +137,9 @@ QImage TBTNBMP::transparentTopLeft(const QImage& src)
     if (src.isNull()) return {};
     QImage img = src.convertToFormat(QImage::Format_ARGB32);
     const QRgb key = img.pixel(0, 0);
+    // A drawing whose corner is already transparent carries its own mask:
+    // keying on that corner's colour would punch out its black pixels too.
+    if (qAlpha(key) < 255) return img;
     for (int y = 0; y < img.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x)
