@@ -345,7 +345,12 @@ TEST_F(TableTest, ZapKeepsTheIndexesAndPackDropsDeletedRecords)
     EXPECT_EQ(LASTREC(), 0u);
     EXPECT_TRUE(DBEOF() && DBBOF());
     append({{"TIPO", "Z"}});
-    append({{"TIPO", "Y"}});
+    // A new record of an exclusive table counts before it reaches the file.
+    DBAPP();
+    EXPECT_EQ(RECNO(), 2u);
+    EXPECT_EQ(LASTREC(), 2u);
+    FIELDPUT("TIPO", "Y");
+    DBUNLOCK();
     EXPECT_EQ(walk(), (std::vector<uint32_t>{2, 1}));
     DBCLOSE();
     DBOPEN(true, "TIPI1", {}, true, false);
