@@ -128,6 +128,8 @@ uint32_t DbfTable::refreshCount()
     unsigned char c[4];
     file_.readExact(4, c, 4);
     uint32_t count = getLE32(c);
+    // An unchanged count was checked against the file length already.
+    if (count == count_ && checked_) return count_;
     uint64_t size = file_.size();
     if (size < hdrLen_) throw corruptFile(file_.path(), "table shorter than its header");
     uint64_t whole = (size - hdrLen_) / recLen_;
@@ -138,6 +140,7 @@ uint32_t DbfTable::refreshCount()
         count = uint32_t(whole);
     }
     count_ = count;
+    checked_ = count == getLE32(c);
     return count_;
 }
 
@@ -251,6 +254,7 @@ void DbfTable::writeCount(uint32_t count)
     putLE32(h + 3, count);
     file_.writeAt(1, h, sizeof h);
     count_ = count;
+    checked_ = true;
 }
 
 void DbfTable::touchDate()

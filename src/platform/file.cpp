@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -213,5 +214,30 @@ bool File::lockRange(short type, uint64_t offset, uint64_t length)
 bool File::tryReadLock(uint64_t offset, uint64_t length) { return lockRange(F_RDLCK, offset, length); }
 bool File::tryWriteLock(uint64_t offset, uint64_t length) { return lockRange(F_WRLCK, offset, length); }
 void File::unlock(uint64_t offset, uint64_t length) { lockRange(F_UNLCK, offset, length); }
+
+FileMap::FileMap(const File& f, size_t length)
+{
+    void* p = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, f.fd(), 0);
+    if (p == MAP_FAILED) throwErrno(errno, f.path(), "map");
+    p_ = p;
+    n_ = length;
+}
+
+FileMap::~FileMap()
+{
+    if (p_) ::munmap(p_, n_);
+}
+
+FileMap& FileMap::operator=(FileMap&& o) noexcept
+{
+    if (this != &o) {
+        if (p_) ::munmap(p_, n_);
+        p_ = o.p_;
+        n_ = o.n_;
+        o.p_ = nullptr;
+        o.n_ = 0;
+    }
+    return *this;
+}
 
 } // namespace velt::platform

@@ -83,6 +83,27 @@ private:
     Share share_ = Share::None;
 };
 
+// A read-only shared mapping of a file's first bytes: reads see what other
+// handles and processes write there at once, without a system call (the
+// index change counter is read this way at every index lock). The file must
+// stay at least that long while mapped.
+class FileMap {
+public:
+    FileMap() = default;
+    FileMap(const File& f, size_t length);
+    ~FileMap();
+    FileMap(FileMap&& o) noexcept : p_(o.p_), n_(o.n_) { o.p_ = nullptr, o.n_ = 0; }
+    FileMap& operator=(FileMap&& o) noexcept;
+    FileMap(const FileMap&) = delete;
+    FileMap& operator=(const FileMap&) = delete;
+    const unsigned char* data() const { return static_cast<const unsigned char*>(p_); }
+    size_t size() const { return n_; }
+
+private:
+    void* p_ = nullptr;
+    size_t n_ = 0;
+};
+
 // The program's OS code for an errno value (2 not found, 3 path not found,
 // 5 access denied, 19 write-protected, 21 not ready, 32 sharing violation,
 // 82 directory full; 0 for "no code").
