@@ -750,6 +750,12 @@ namespace {
 struct Slots {
     std::map<int, std::unique_ptr<WorkArea>> open;
     int current = 1;
+    WorkArea* currentArea = nullptr;  // open[current], kept in step
+    void refresh()
+    {
+        auto it = open.find(current);
+        currentArea = it == open.end() ? nullptr : it->second.get();
+    }
 };
 
 Slots& slots()
@@ -769,11 +775,11 @@ WorkArea* areaAt(int slot)
     return it == s.open.end() ? nullptr : it->second.get();
 }
 
-WorkArea* currentArea() { return areaAt(slots().current); }
+WorkArea* currentArea() { return slots().currentArea; }
 
 WorkArea& area()
 {
-    WorkArea* wa = currentArea();
+    WorkArea* wa = slots().currentArea;
     if (!wa)
         throw reportError("Nessuna tabella aperta nell'area " + std::to_string(currentSlot()));
     return *wa;
@@ -809,6 +815,7 @@ int selectSlot(int slot)
     if (slot < 1 || slot > kMaxSlot)
         throw reportError("Area inesistente: " + std::to_string(slot));
     slots().current = slot;
+    slots().refresh();
     return slot;
 }
 
@@ -817,6 +824,7 @@ WorkArea& placeArea(int slot, std::unique_ptr<WorkArea> wa)
     closeArea(slot);
     WorkArea& ref = *wa;
     slots().open[slot] = std::move(wa);
+    slots().refresh();
     return ref;
 }
 
@@ -828,6 +836,7 @@ void closeArea(int slot)
         return;
     std::unique_ptr<WorkArea> wa = std::move(it->second);
     s.open.erase(it);
+    s.refresh();
     // Commit what the buffer holds; the handles close (and the locks go)
     // even when the commit fails, and the failure is reported.
     wa->unlockAll();
