@@ -71,8 +71,14 @@ void WorkArea::load(uint32_t recno)
 
 bool WorkArea::naturalForward(uint32_t from)
 {
-    uint32_t n = lastRec();
+    // The count read last is enough until the walk reaches it; only then is
+    // the header read again for records other processes appended.
+    uint32_t n = table_.recordCount();
+    if (from > n)
+        n = lastRec();
     for (uint32_t r = from; r <= n; ++r) {
+        if (r == n && shared_)
+            n = lastRec();
         table_.readRecord(r, rec_.data());
         if (!DbfTable::isDeleted(rec_.data())) {
             recno_ = r;
