@@ -421,6 +421,22 @@ struct CdxIndex::Impl {
         touch(nd);
     }
 
+    // After a failed change: nothing in memory is trusted any more.
+    void forgetChanges() noexcept
+    {
+        dropCache();
+        countGen = 0;
+        try {
+            unsigned char h[12];
+            file.readExact(tagHeader, h, sizeof h);
+            root = le32(h);
+            freeList = le32(h + 4);
+            counter = le32(h + 8);
+            fileSize = file.size();
+        } catch (...) {
+        }
+    }
+
     // Pages changed by the running operation, written by commit().
     void touch(Node* nd)
     {
@@ -1276,48 +1292,72 @@ double CdxIndex::relativePosition(IndexCursor& cur)
     return std::clamp(pos, 0.0, 1.0);
 }
 
+// Runs one change under the write lock and writes it. A change that fails
+// half way (disk full, a damaged page met on the way) leaves no half-changed
+// pages in memory: the cache is dropped and the header words re-read, so the
+// next operation sees what the file holds.
+template <class F>
+static auto changeIndex(CdxIndex::Impl& d, F&& f)
+{
+    d.acquire(true);
+    struct Release {
+        CdxIndex::Impl& d;
+        ~Release() { d.release(); }
+    } rel{d};
+    try {
+        return f();
+    } catch (...) {
+        d.forgetChanges();
+        throw;
+    }
+}
+
 void CdxIndex::insert(std::string_view key, uint32_t recno)
 {
-    Impl::Guard g(*d_, true);
-    d_->insert(d_->normalize(key, d_->scratch2), recno);
-    d_->commit();
+    changeIndex(*d_, [&] {
+        d_->insert(d_->normalize(key, d_->scratch2), recno);
+        d_->commit();
+    });
 }
 
 bool CdxIndex::remove(std::string_view key, uint32_t recno)
 {
-    Impl::Guard g(*d_, true);
-    bool ok = d_->remove(d_->normalize(key, d_->scratch2), recno);
-    if (ok) d_->commit();
-    return ok;
+    return changeIndex(*d_, [&] {
+        bool ok = d_->remove(d_->normalize(key, d_->scratch2), recno);
+        if (ok) d_->commit();
+        return ok;
+    });
 }
 
 void CdxIndex::replace(std::string_view oldKey, std::string_view newKey, uint32_t recno)
 {
-    Impl::Guard g(*d_, true);
-    std::string o(d_->normalize(oldKey, d_->scratch2), size_t(d_->keyLen));
-    const char* nk = d_->normalize(newKey, d_->scratch2);
-    if (o.compare(0, o.size(), nk, size_t(d_->keyLen)) == 0) return;
-    std::string n(nk, size_t(d_->keyLen));
-    d_->remove(o.data(), recno);
-    d_->insert(n.data(), recno);
-    d_->commit();
+    changeIndex(*d_, [&] {
+        std::string o(d_->normalize(oldKey, d_->scratch2), size_t(d_->keyLen));
+        const char* nk = d_->normalize(newKey, d_->scratch2);
+        if (o.compare(0, o.size(), nk, size_t(d_->keyLen)) == 0) return;
+        std::string n(nk, size_t(d_->keyLen));
+        d_->remove(o.data(), recno);
+        d_->insert(n.data(), recno);
+        d_->commit();
+    });
 }
 
 void CdxIndex::clear()
 {
-    Impl::Guard g(*d_, true);
-    // One empty root leaf right after the tag header; the rest is cut away.
-    d_->cache.clear();
-    d_->root = kFirstPage;
-    d_->freeList = kNone;
-    d_->file.truncate(kFirstPage);
-    d_->fileSize = kFirstPage + kCdxPageSize;
-    auto nd = std::make_unique<Node>();
-    nd->self = kFirstPage;
-    d_->touch(nd.get());
-    d_->cache[kFirstPage] = std::move(nd);
-    d_->countGen = 0;
-    d_->commit();
+    changeIndex(*d_, [&] {
+        // One empty root leaf right after the tag header; the rest is cut away.
+        d_->dropCache();
+        d_->root = kFirstPage;
+        d_->freeList = kNone;
+        d_->file.truncate(kFirstPage);
+        d_->fileSize = kFirstPage + kCdxPageSize;
+        auto nd = std::make_unique<Node>();
+        nd->self = kFirstPage;
+        d_->touch(nd.get());
+        d_->cache[kFirstPage] = std::move(nd);
+        d_->countGen = 0;
+        d_->commit();
+    });
 }
 
 void CdxIndex::flush() { d_->file.sync(); }
