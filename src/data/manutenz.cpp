@@ -110,6 +110,11 @@ bool replaceTableFiles(const std::string& workDbf, const std::string& tableDbf, 
         recoverTableFiles(tableDbf);
         keepAside(tableDbt, oldDbt, copyOver);
         keepAside(tableDbf, oldDbf, copyOver);
+        // Copying too, the table file goes before the new files come in: a
+        // missing table beside its aside copy is what tells the next check to
+        // put the old pair back.
+        if (copyOver)
+            fs::removeFile(tableDbf);
         ok = (!newMemo || moveIn(workDbt, tableDbt, copyOver)) && moveIn(workDbf, tableDbf, copyOver);
         if (ok && !newMemo)
             fs::removeFile(tableDbt);  // only after a copy-over can the old one still be there

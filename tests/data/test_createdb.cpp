@@ -6,9 +6,11 @@
 #include "platform/file.h"
 #include "platform/fs.h"
 #include "platform/marker.h"
+#include "support/child.h"
 #include "table_fixture.h"
 
 #include <fstream>
+#include <thread>
 
 namespace velt::test {
 namespace {
@@ -262,6 +264,48 @@ TEST_F(CreateDbTest, FailedConversionEndsTheCheckWithTheDataIntact)
     EXPECT_FALSE(fs::exists(dir.file("TEMPDBF_.DBT")));
     EXPECT_FALSE(maintenanceRan());
     EXPECT_EQ(note->currentWait(), std::nullopt);
+}
+
+TEST_F(CreateDbTest, ConversionAndMaintenanceWaitForAnotherCopy)
+{
+    ASSERT_TRUE(check());
+    makeTable("ARTICOLI", variant("ARTICOLI", "PREVEN", {"PREVEN", 'N', 8, 2}), {{{"PREVEN", Value(7.5)}}});
+    // Another copy opens ARTICOLI (after the in-use test) and closes it a moment later.
+    const auto holdArticoli = [&] {
+        const std::string ready = dir.file("ready");
+        fs::removeFile(ready);
+        Child c = Child::run([&] {
+            auto f = platform::File::open(dir.file("ARTICOLI.DBF"), platform::Access::Read, platform::Share::Shared);
+            touchFile(ready);
+            std::this_thread::sleep_for(std::chrono::milliseconds(600));
+            return 0;
+        });
+        EXPECT_TRUE(waitForFile(ready, 5000));
+        return c;
+    };
+    {
+        Child c = holdArticoli();
+        note->clear();
+        ASSERT_TRUE(data::MODITAB("ARTICOLI", data::findTable("ARTICOLI")->fields));
+        EXPECT_TRUE(note->sawWait("Spegnere tutti i terminali..."));
+        EXPECT_EQ(c.wait(), 0);
+    }
+    EXPECT_EQ(fieldOf("ARTICOLI", "PREVEN").width, 6);
+    EXPECT_EQ(column("ARTICOLI", "PREVEN"), (std::vector<Value>{7.5}));
+    {
+        Child c = holdArticoli();
+        note->clear();
+        EXPECT_TRUE(data::MANUTENZIONE(false));
+        EXPECT_TRUE(note->sawWait("Spegnere tutti i terminali..."));
+        // The maintenance message comes back once the wait is over.
+        EXPECT_EQ(note->events.back().kind, NotifyEvent::CloseWait);
+        EXPECT_EQ(std::count_if(note->events.begin(), note->events.end(),
+                                [](const NotifyEvent& e) {
+                                    return e.kind == NotifyEvent::ShowWait && e.text == "Ricostruzione degli indici in corso.";
+                                }),
+                  2);
+        EXPECT_EQ(c.wait(), 0);
+    }
 }
 
 TEST_F(CreateDbTest, SharedInstallationCopiesTheConvertedTableOver)
