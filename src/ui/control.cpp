@@ -152,6 +152,7 @@ void TCONTROL::attached(const TemplateItem* item, QWidget* w)
     item_ = item;
     HWND = w;
     registerWindow(w, this);
+    syncGeometry();
 }
 
 void TCONTROL::detached()

@@ -223,6 +223,7 @@ TDIALOG::TDIALOG(const NewArgs& a)
     OWND = a.owner;
     OICON = a.icon;
     OFONT = a.font;
+    resizable_ = a.resizable;
 }
 
 TDIALOG::TDIALOG(const std::string& caption, const std::string& resName, TWINDOW* owner)
@@ -391,6 +392,7 @@ void TDIALOG::build(const ActivateArgs&)
     auto* dlg = new VDialog(this, parent);
     dlg->setAttribute(Qt::WA_DeleteOnClose, false);
     Qt::WindowFlags flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint;
+    if (resizable_) flags |= Qt::WindowMinMaxButtonsHint;
     dlg->setWindowFlags(flags);
     HWND = dlg;
     registerWindow(dlg, this);
@@ -465,7 +467,8 @@ void TDIALOG::build(const ActivateArgs&)
         w = NRIGHT - NLEFT;
         h = NBOTTOM - NTOP;
     }
-    dlg->setFixedSize(w, h);
+    if (resizable_) dlg->resize(w, h);
+    else dlg->setFixedSize(w, h);
 
     // 6.4 position
     if (LCENTERED) centre();

@@ -131,6 +131,7 @@ private:
     std::optional<DialogTemplate> templ_;
     std::optional<std::string> captionArg_;
     std::optional<uint32_t> style_;
+    bool resizable_ = false;
     DialogUnits units_;
     TCONTROL* focused_ = nullptr;
     std::exception_ptr pending_;
