@@ -339,3 +339,29 @@ TEST(Cdx, DamagedFilesAreReportedNotCrashed)
         }
     }
 }
+
+TEST(Cdx, TwoProcessesInsertingAtOnceLoseNothing)
+{
+    test::TempDataDir dir;
+    std::string path = dir.file("CARICO.NTX"), go = dir.file("GO");
+    buildFrom(path, textSpec(10), {}, Share::Shared).close();
+    auto inserter = [&](uint32_t base) {
+        return [=] {
+            CdxIndex ix = CdxIndex::open(path, Access::ReadWrite, Share::Shared);
+            if (!test::waitForFile(go, 10000)) return 2;
+            for (uint32_t i = 0; i < 1500; ++i) ix.insert(textKey(std::to_string((i * 7919 + base) % 5000), 10), base + i);
+            return 0;
+        };
+    };
+    test::Child a = test::Child::run(inserter(10000));
+    test::Child b = test::Child::run(inserter(20000));
+    test::touchFile(go);
+    ASSERT_EQ(a.wait(), 0);
+    ASSERT_EQ(b.wait(), 0);
+    std::vector<Entry> want;
+    for (uint32_t base : {10000u, 20000u})
+        for (uint32_t i = 0; i < 1500; ++i) want.emplace_back(textKey(std::to_string((i * 7919 + base) % 5000), 10), base + i);
+    std::sort(want.begin(), want.end());
+    CdxIndex ix = CdxIndex::open(path, Access::Read, Share::Shared);
+    EXPECT_EQ(walk(ix), want);
+}
