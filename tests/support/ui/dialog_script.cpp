@@ -22,6 +22,8 @@ namespace velt::test {
 QApplication& uiApp()
 {
     static QApplication* app = [] {
+        // A test that made its own application keeps it.
+        if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance())) return existing;
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "velt-test";
