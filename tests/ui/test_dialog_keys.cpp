@@ -244,3 +244,12 @@ TEST(DialogKeys, SetFocusPassesOverAControlItsWhenRefuses)
     k.run();
     EXPECT_EQ(focusIds(ui), (std::vector<int>{301}));
 }
+
+TEST(DialogKeys, LabelMnemonicMovesToTheFieldAfterIt)
+{
+    UiScript ui;
+    ui.next().key("Alt+P").snapshot().key("Esc"); // "&Prezzo:"
+    Keys k;
+    k.run();
+    EXPECT_EQ(focusIds(ui), (std::vector<int>{103}));
+}
