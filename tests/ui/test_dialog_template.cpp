@@ -69,3 +69,13 @@ TEST(DialogTemplate, LoadsFromRegisteredDirectoryAndMissesUnknownNames)
     clearTemplateDirectories();
     EXPECT_FALSE(loadTemplate("TESTDLG"));
 }
+
+TEST(DialogTemplate, LoadsCompiledInTemplates)
+{
+    clearTemplateDirectories();
+    auto t = loadTemplate("PRINTDLG");
+    ASSERT_TRUE(t);
+    EXPECT_FALSE(t->items.empty());
+    ASSERT_NE(t->item(201), nullptr);
+    EXPECT_EQ(t->item(201)->className, "BUTTON");
+}
