@@ -88,6 +88,43 @@ int commonPrefix(const char* a, const char* b, int kl)
     return d;
 }
 
+// Decoded pages by page number (offset / 512): a direct table, no hashing,
+// as large as the part of the file that was read.
+class PageCache {
+public:
+    Node* get(uint32_t off) const
+    {
+        size_t i = off / kCdxPageSize;
+        return i < pages_.size() ? pages_[i].get() : nullptr;
+    }
+    Node* put(uint32_t off, std::unique_ptr<Node> nd)
+    {
+        size_t i = off / kCdxPageSize;
+        if (i >= pages_.size()) pages_.resize(std::max(i + 1, pages_.size() * 2));
+        if (!pages_[i]) ++count_;
+        pages_[i] = std::move(nd);
+        return pages_[i].get();
+    }
+    void erase(uint32_t off)
+    {
+        size_t i = off / kCdxPageSize;
+        if (i < pages_.size() && pages_[i]) {
+            pages_[i].reset();
+            --count_;
+        }
+    }
+    void clear()
+    {
+        pages_.clear();
+        count_ = 0;
+    }
+    size_t size() const { return count_; }
+
+private:
+    std::vector<std::unique_ptr<Node>> pages_;
+    size_t count_ = 0;
+};
+
 } // namespace
 
 void encodeNumberKey(double v, char* out8)
@@ -128,7 +165,7 @@ struct CdxIndex::Impl {
     uint64_t fileSize = 0;
     uint64_t generation = 1;
     uint64_t countGen = 0, countValue = 0;
-    std::unordered_map<uint32_t, std::unique_ptr<Node>> cache;
+    PageCache cache;
     Condition condition;
     std::string scratch, scratch2;  // key buffers of the operations
     std::vector<uint32_t> dirtyList;
@@ -237,8 +274,7 @@ struct CdxIndex::Impl {
 
     Node* node(uint32_t off)
     {
-        auto it = cache.find(off);
-        if (it != cache.end()) return it->second.get();
+        if (Node* hit = cache.get(off)) return hit;
         checkPage(off);
         unsigned char p[kCdxPageSize];
         file.readExact(off, p, sizeof p);
@@ -246,7 +282,7 @@ struct CdxIndex::Impl {
         nd->self = off;
         decode(p, *nd);
         Node* r = nd.get();
-        cache.emplace(off, std::move(nd));
+        cache.put(off, std::move(nd));
         return r;
     }
 
@@ -397,7 +433,7 @@ struct CdxIndex::Impl {
         nd->self = off;
         touch(nd.get());
         Node* r = nd.get();
-        cache[off] = std::move(nd);
+        cache.put(off, std::move(nd));
         return r;
     }
 
@@ -450,11 +486,11 @@ struct CdxIndex::Impl {
     {
         unsigned char p[kCdxPageSize];
         for (uint32_t off : dirtyList) {
-            auto it = cache.find(off);
-            if (it == cache.end() || !it->second->dirty) continue;   // freed meanwhile, or written
-            encode(*it->second, off == root, p);
+            Node* nd = cache.get(off);
+            if (!nd || !nd->dirty) continue;   // freed meanwhile, or written
+            encode(*nd, off == root, p);
             file.writeAt(off, p, sizeof p);
-            it->second->dirty = false;
+            nd->dirty = false;
         }
         dirtyList.clear();
         ++counter;
@@ -562,8 +598,8 @@ struct CdxIndex::Impl {
     bool resync(IndexCursor& c)
     {
         if (c.generation_ == generation) {
-            auto it = cache.find(c.leaf_);
-            if (it != cache.end() && c.slot_ < it->second->n()) return true;
+            Node* nd = cache.get(c.leaf_);
+            if (nd && c.slot_ < nd->n()) return true;
         }
         std::string k = c.key_;
         uint32_t r = c.recno_;
@@ -1354,7 +1390,7 @@ void CdxIndex::clear()
         auto nd = std::make_unique<Node>();
         nd->self = kFirstPage;
         d_->touch(nd.get());
-        d_->cache[kFirstPage] = std::move(nd);
+        d_->cache.put(kFirstPage, std::move(nd));
         d_->countGen = 0;
         d_->commit();
     });
