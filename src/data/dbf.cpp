@@ -240,9 +240,9 @@ uint32_t DbfTable::appendRecord(const char* buf)
     refreshCount();
     if (count_ == UINT32_MAX) throw reportError("tabella piena", file_.path(), "append");
     uint32_t n = count_ + 1;
-    std::string rec(buf, recLen_);
-    rec.push_back(kEof);
-    file_.writeAt(hdrLen_ + uint64_t(n - 1) * recLen_, rec.data(), rec.size());
+    appendBuf_.assign(buf, recLen_);
+    appendBuf_.push_back(kEof);
+    file_.writeAt(hdrLen_ + uint64_t(n - 1) * recLen_, appendBuf_.data(), appendBuf_.size());
     writeCount(n);
     return n;
 }

@@ -144,7 +144,8 @@ private:
     std::vector<FieldInfo> fields_;
     std::string name_;
     uint32_t count_ = 0;
-    bool checked_ = false;   // count_ is the header's own, checked against the length
+    bool checked_ = false;
+    std::string appendBuf_;  // record + end byte of the last append (no allocation per append)   // count_ is the header's own, checked against the length
     uint32_t hdrLen_ = 0;
     size_t recLen_ = 0;
 };
