@@ -4,6 +4,7 @@
 #include "util/errors.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstring>
 #include <numeric>
@@ -88,6 +89,12 @@ int commonPrefix(const char* a, const char* b, int kl)
     return d;
 }
 
+uint64_t nextGeneration()
+{
+    static std::atomic<uint64_t> g{0};
+    return ++g;
+}
+
 // Decoded pages by page number (offset / 512): a direct table, no hashing,
 // as large as the part of the file that was read.
 class PageCache {
@@ -163,7 +170,9 @@ struct CdxIndex::Impl {
     bool writeHeld = false;
     bool changed = false;           // a change op ran under the current lock
     uint64_t fileSize = 0;
-    uint64_t generation = 1;
+    // Page generation: a value no other index and no earlier state of this
+    // one ever had, so a cursor's hint is only trusted where it was made.
+    uint64_t generation = nextGeneration();
     uint64_t countGen = 0, countValue = 0;
     PageCache cache;
     Condition condition;
@@ -208,7 +217,7 @@ struct CdxIndex::Impl {
     {
         cache.clear();
         dirtyList.clear();
-        ++generation;
+        generation = nextGeneration();
     }
 
     void acquire(bool write)
@@ -499,7 +508,7 @@ struct CdxIndex::Impl {
         putLe32(h + 4, freeList);
         putLe32(h + 8, counter);
         file.writeAt(tagHeader, h, sizeof h);
-        ++generation;
+        generation = nextGeneration();
     }
 
     // ---- walking ----
