@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cctype>
 #include <cstring>
 #include <numeric>
@@ -680,6 +681,36 @@ struct CdxIndex::Impl {
         touch(&nd);
     }
 
+    // Where to cut a page that does not fit so that both halves do: interior
+    // pages in the middle; leaves where the key bytes balance, since a key's
+    // cost depends on the key before it (the first key of the right half
+    // loses its shared bytes).
+    int splitPoint(const Node& nd) const
+    {
+        int n = nd.n();
+        if (!nd.leaf || n < 3) return std::max(1, n / 2);
+        uint32_t maxRec = *std::max_element(nd.recnos.begin(), nd.recnos.end());
+        const int bpe = layoutFor(maxRec, keyLen).bytes;
+        std::vector<int> alone(static_cast<size_t>(n)), chained(static_cast<size_t>(n));
+        int total = 0;
+        for (int i = 0; i < n; ++i) {
+            const char* k = nd.key(i, keyLen);
+            int trail = trailingPad(k, keyLen, pad);
+            int dup = i ? std::min(commonPrefix(k, k - keyLen, keyLen), keyLen - trail) : 0;
+            alone[size_t(i)] = bpe + keyLen - trail;
+            chained[size_t(i)] = bpe + keyLen - dup - trail;
+            total += chained[size_t(i)];
+        }
+        int best = n / 2, bestWorst = INT_MAX, left = 0;
+        for (int i = 1; i < n; ++i) {
+            left += chained[size_t(i - 1)];
+            int right = total - left - chained[size_t(i)] + alone[size_t(i)];
+            int worst = std::max(left, right);
+            if (worst < bestWorst) bestWorst = worst, best = i;
+        }
+        return best;
+    }
+
     // Splits path[level]'s node while it does not fit, going up as needed.
     void splitUp(std::vector<Step>& path, int level)
     {
@@ -687,11 +718,9 @@ struct CdxIndex::Impl {
         while (level >= 0 && !fits(*path[size_t(level)].nd)) {
             Step s = path[size_t(level)];
             Node* nd = s.nd;
-            int n = nd->n();
-            int half = n / 2;
+            int half = splitPoint(*nd);
             uint32_t roff;
             Node* r = newNode(roff, nd->leaf);
-            nd = node(s.off);   // newNode may rehash; pointers stay valid (unique_ptr)
             r->keys.assign(nd->keys.begin() + ptrdiff_t(half) * kl, nd->keys.end());
             r->recnos.assign(nd->recnos.begin() + half, nd->recnos.end());
             if (!nd->leaf) r->children.assign(nd->children.begin() + half, nd->children.end());
@@ -767,6 +796,12 @@ struct CdxIndex::Impl {
             return;
         }
         if (wasLast) fixUpward(path, level);
+        // A removal can make a leaf longer: the key after the removed one may
+        // share fewer bytes with its new neighbour.
+        if (!fits(*nd)) {
+            splitUp(path, level);
+            return;
+        }
         if (level > 0) mergeWithSibling(path, level);
         if (level == 0) collapseRoot();
     }

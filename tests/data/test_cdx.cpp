@@ -101,43 +101,49 @@ TEST(Cdx, BuildThenReopenGivesSortedKeysWithEqualKeysInRecnoOrder)
 
 TEST(Cdx, RandomInsertsAndRemovesMatchSortedReference)
 {
-    test::TempDataDir dir;
-    std::mt19937 rng(42);
-    const int len = 13;
-    std::set<Entry> ref;
-    CdxIndex ix = buildFrom(dir.file("CODNEG.NTX"), textSpec(len), {});
-    auto randomKey = [&] {
-        std::string s;
-        int n = int(rng() % 13) + 1;
-        for (int i = 0; i < n; ++i) s += char('0' + rng() % 10);
-        return textKey(s, len);
-    };
-    uint32_t nextRec = 1;
-    // Grow to force splits, shrink to force merges and frees, grow again.
-    for (int phase = 0; phase < 3; ++phase) {
-        int steps = phase == 1 ? 5000 : 4000;
-        for (int i = 0; i < steps; ++i) {
-            bool add = phase != 1 ? (rng() % 4 != 0) : (rng() % 5 == 0);
-            if (add || ref.empty()) {
-                Entry e{randomKey(), nextRec++};
-                ix.insert(e.first, e.second);
-                ref.insert(e);
-            } else {
-                auto it = ref.begin();
-                std::advance(it, rng() % ref.size());
-                EXPECT_TRUE(ix.remove(it->first, it->second));
-                ref.erase(it);
+    // Short keys (many per page, deep trees) and long ones (few per page,
+    // two-entry interior pages); record numbers large enough to need wide
+    // entries.
+    for (int len : {13, 200}) {
+        SCOPED_TRACE(len);
+        test::TempDataDir dir;
+        std::mt19937 rng(42);
+        std::set<Entry> ref;
+        CdxIndex ix = buildFrom(dir.file("CODNEG.NTX"), textSpec(len), {});
+        auto randomKey = [&] {
+            std::string s;
+            int n = int(rng() % uint32_t(len)) + 1;
+            for (int i = 0; i < n; ++i) s += char('0' + rng() % 10);
+            return textKey(s, len);
+        };
+        uint32_t nextRec = len > 100 ? 16000000 : 1;
+        const int scale = len > 100 ? 1 : 4;
+        // Grow to force splits, shrink to force merges and frees, grow again.
+        for (int phase = 0; phase < 3; ++phase) {
+            int steps = (phase == 1 ? 1250 : 1000) * scale;
+            for (int i = 0; i < steps; ++i) {
+                bool add = phase != 1 ? (rng() % 4 != 0) : (rng() % 5 == 0);
+                if (add || ref.empty()) {
+                    Entry e{randomKey(), nextRec++};
+                    ix.insert(e.first, e.second);
+                    ref.insert(e);
+                } else {
+                    auto it = ref.begin();
+                    std::advance(it, rng() % ref.size());
+                    EXPECT_TRUE(ix.remove(it->first, it->second));
+                    ref.erase(it);
+                }
             }
+            std::vector<Entry> want(ref.begin(), ref.end());
+            ASSERT_EQ(walk(ix), want) << "phase " << phase;
+            EXPECT_EQ(ix.count(), want.size());
         }
-        std::vector<Entry> want(ref.begin(), ref.end());
-        ASSERT_EQ(walk(ix), want) << "phase " << phase;
-        EXPECT_EQ(ix.count(), want.size());
+        EXPECT_FALSE(ix.remove(textKey("NOPE", len), 999999));
+        // Reading the file afresh sees the same.
+        ix.close();
+        CdxIndex again = CdxIndex::open(dir.file("CODNEG.NTX"), Access::Read, Share::Shared);
+        EXPECT_EQ(walk(again), std::vector<Entry>(ref.begin(), ref.end()));
     }
-    EXPECT_FALSE(ix.remove(textKey("NOPE", len), 999999));
-    // Reading the file afresh sees the same.
-    ix.close();
-    CdxIndex again = CdxIndex::open(dir.file("CODNEG.NTX"), Access::Read, Share::Shared);
-    EXPECT_EQ(walk(again), std::vector<Entry>(ref.begin(), ref.end()));
 }
 
 TEST(Cdx, RemovingEverythingLeavesAnEmptyIndexThatGrowsAgain)
