@@ -22,7 +22,7 @@ constexpr uint32_t kTagHeader = 1536;
 constexpr uint32_t kFirstPage = 2560;
 constexpr int kLeafData = kCdxPageSize - 24;       // 488 bytes for entries and keys
 constexpr int kInteriorData = kCdxPageSize - 12;   // 500 bytes for entries
-constexpr size_t kMaxCachedNodes = 20000;
+constexpr size_t kMaxCachedNodes = 50000;   // decoded pages kept (tens of MB at most)
 constexpr uint64_t kExactPositionLimit = 200000;
 
 uint32_t le32(const unsigned char* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
