@@ -123,7 +123,7 @@ void DbfTable::readHeader()
     refreshCount();
 }
 
-uint32_t DbfTable::refreshCount()
+uint32_t DbfTable::rereadCount() const
 {
     unsigned char c[4];
     file_.readExact(4, c, 4);
@@ -223,6 +223,7 @@ int DbfTable::fieldIndex(std::string_view name) const
 
 void DbfTable::readRecord(uint32_t recno, char* buf) const
 {
+    if (recno > count_) rereadCount();
     if (recno < 1 || recno > count_) throw reportError("record fuori dal file", file_.path(), "read");
     uint64_t off = hdrLen_ + uint64_t(recno - 1) * recLen_;
     file_.readExact(off, buf, recLen_);

@@ -88,10 +88,11 @@ public:
     uint32_t recordCount() const { return count_; }
     // Re-reads the count from the header (other processes append) applying
     // the crash rule above; returns it.
-    uint32_t refreshCount();
+    uint32_t refreshCount() { return rereadCount(); }
 
-    // Reads record `recno` (1..recordCount()) into buf. Beyond the count:
-    // reportError. A record the file does not hold whole -> corruptFile.
+    // Reads record `recno` into buf; a number past the count this handle knows
+    // re-reads the count first (another process may have appended it).
+    // Beyond the count: reportError. A record the file does not hold whole -> corruptFile.
     void readRecord(uint32_t recno, char* buf) const;
     // Rewrites record `recno` (1..recordCount()).
     void writeRecord(uint32_t recno, const char* buf);
@@ -136,6 +137,7 @@ public:
 
 private:
     void readHeader();
+    uint32_t rereadCount() const;
     void writeCount(uint32_t count);
     [[noreturn]] void fieldError(int i, const std::string& what) const;
 
@@ -143,8 +145,8 @@ private:
     std::unique_ptr<FptMemo> memo_;
     std::vector<FieldInfo> fields_;
     std::string name_;
-    uint32_t count_ = 0;
-    bool checked_ = false;
+    mutable uint32_t count_ = 0;
+    mutable bool checked_ = false;
     std::string appendBuf_;  // record + end byte of the last append (no allocation per append)   // count_ is the header's own, checked against the length
     uint32_t hdrLen_ = 0;
     size_t recLen_ = 0;

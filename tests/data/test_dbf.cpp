@@ -196,12 +196,12 @@ TEST(Dbf, AppendsByAnotherHandleAreSeenAndNeverOverwritten)
     std::memcpy(r.data() + 1, "BBB", 3);
     EXPECT_EQ(b.appendRecord(r.data()), 2u);   // b had not seen a's record
     EXPECT_EQ(a.recordCount(), 1u);
-    EXPECT_EQ(a.refreshCount(), 2u);
     std::string got(a.recordLength(), '\0');
+    a.readRecord(2, got.data());   // past what a knew: the count is read again
+    EXPECT_EQ(got.substr(1, 3), "BBB");
+    EXPECT_EQ(a.recordCount(), 2u);
     a.readRecord(1, got.data());
     EXPECT_EQ(got.substr(1, 3), "AAA");
-    a.readRecord(2, got.data());
-    EXPECT_EQ(got.substr(1, 3), "BBB");
     EXPECT_THROW(a.readRecord(3, got.data()), VeltError);
 }
 
