@@ -190,11 +190,14 @@ struct CdxIndex::Impl {
         return ra < rb ? -1 : ra > rb ? 1 : 0;
     }
 
-    // Shared opens read the header words through a mapping: one system call
-    // less at every lock. The file never gets shorter than its first pages.
+    // Shared opens on a local disk read the header words through a mapping:
+    // one system call less at every lock. The file never gets shorter than
+    // its first pages. On a network share another computer's change reaches
+    // a mapping late, so there the words are read from the file under the lock.
     void mapHeader()
     {
-        if (needLocks && fileSize >= tagHeader + 12) head = platform::FileMap(file, tagHeader + 12);
+        if (needLocks && fileSize >= tagHeader + 12 && file.onLocalDisk())
+            head = platform::FileMap(file, tagHeader + 12);
     }
 
     // ---- locks and the cache ----

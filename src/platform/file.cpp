@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -214,6 +215,26 @@ bool File::lockRange(short type, uint64_t offset, uint64_t length)
 bool File::tryReadLock(uint64_t offset, uint64_t length) { return lockRange(F_RDLCK, offset, length); }
 bool File::tryWriteLock(uint64_t offset, uint64_t length) { return lockRange(F_WRLCK, offset, length); }
 void File::unlock(uint64_t offset, uint64_t length) { lockRange(F_UNLCK, offset, length); }
+
+bool File::onLocalDisk() const
+{
+    struct statfs st {};
+    if (::fstatfs(fd_, &st) != 0) return false;
+    switch (static_cast<unsigned long>(st.f_type)) {
+    case 0x6969UL:      // NFS
+    case 0x517BUL:      // SMB
+    case 0xFF534D42UL:  // CIFS
+    case 0xFE534D42UL:  // SMB2
+    case 0x65735546UL:  // FUSE
+    case 0x00C36400UL:  // Ceph
+    case 0x01021997UL:  // 9P
+    case 0x47504653UL:  // GPFS
+    case 0x6B414653UL:  // AFS
+        return false;
+    default:
+        return true;
+    }
+}
 
 FileMap::FileMap(const File& f, size_t length)
 {

@@ -50,6 +50,10 @@ public:
     Access access() const { return access_; }
     Share share() const { return share_; }
     int fd() const { return fd_; }
+    // False on network and user-space file systems (NFS, SMB/CIFS, FUSE,
+    // Ceph, 9P), where a shared mapping is not kept coherent with other
+    // computers' writes: there the program reads through the lock instead.
+    bool onLocalDisk() const;
 
     // Reads up to n bytes at offset, retrying on EINTR and short reads; fewer
     // bytes than n only at the end of the file. Returns the bytes read.
