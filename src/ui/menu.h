@@ -36,7 +36,7 @@
 #include <string>
 #include <vector>
 
-class QAction;
+#include <QAction>
 class QWidget;
 
 namespace velt {
@@ -107,7 +107,7 @@ public:
 private:
     TMENUITEM() = default;
     friend class TMENU;
-    QAction* action_ = nullptr;
+    QPointer<QAction> action_; // the menu widget owns it
 };
 
 class TMENU : public std::enable_shared_from_this<TMENU> {
