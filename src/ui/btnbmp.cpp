@@ -254,8 +254,10 @@ TBTNBMP* TBTNBMP::REDEFINE(int id, const std::string& resource, TDIALOG& dialog,
     return b.get();
 }
 
-QWidget* TBTNBMP::createWidget(QWidget* parent, const TemplateItem&)
+QWidget* TBTNBMP::createWidget(QWidget* parent, const TemplateItem& item)
 {
+    // Without a resource of its own the button shows the one the template names.
+    if (CRESNAME.empty() && !item.text.empty()) SETBITMAP(item.text);
     auto* w = new Widget(this, parent);
     w->setToolTip(QString::fromStdString(CTOOLTIP));
     return w;

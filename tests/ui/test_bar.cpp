@@ -5,6 +5,8 @@
 #include "support/ui/dialog_script.h"
 #include "ui/bar.h"
 #include "ui/btnbmp.h"
+#include "ui/button.h"
+#include "ui/dialog.h"
 #include "ui/menu.h"
 #include "ui/syscolor.h"
 #include "ui/window.h"
@@ -236,6 +238,53 @@ TEST(Bar, WhenCallbackDisablesAtCreationAndIsEvaluatedAgain)
     EXPECT_TRUE(b->HWND->isEnabled());
     b->CLICK();
     EXPECT_EQ(runs, 1);
+}
+
+TEST(Bar, APopupButtonIsWiderAndItsArrowOpensTheMenuInsteadOfTheAction)
+{
+    MainBar m;
+    auto menu = TMENU::NEW(true);
+    MENUADD(TMENUITEM::NEW("Uno", "", false, [](TMENUITEM&) {}));
+    TMENU::ENDMENU();
+    int runs = 0;
+    TBTNBMP* b = TBTNBMP::NEWBAR({.resource = "PRINT", .action = [&](TBTNBMP&) { ++runs; }, .bar = m.bar.get(),
+                                  .position = 1, .popup = menu});
+    EXPECT_EQ(b->HWND->width(), 56 + 13);
+    EXPECT_EQ(m.btns[0]->NLEFT, 55 + 13) << "the next button moves by the arrow part";
+    mouse(b->HWND, QEvent::MouseButtonPress, {60, 20});
+    mouse(b->HWND, QEvent::MouseButtonRelease, {60, 20});
+    EXPECT_EQ(runs, 0);
+    EXPECT_TRUE(menu->popup()->isVisible());
+    menu->popup()->hide();
+    mouse(b->HWND, QEvent::MouseButtonPress, {20, 20});
+    mouse(b->HWND, QEvent::MouseButtonRelease, {20, 20});
+    EXPECT_EQ(runs, 1);
+}
+
+TEST(Bar, ABitmapButtonBoundInADialogClicksAndShowsTheTemplatesBitmap)
+{
+    test::UiScript ui;
+    TDIALOG dlg(TDIALOG::NewArgs{.resName = "PRINTDLG"});
+    int runs = 0;
+    TBTNBMP* b = TBTNBMP::REDEFINE(101, "", dlg, [&](TBTNBMP&) { ++runs; }, "Stampa");
+    TBUTTON::REDEFINE(201, [&](TBUTTON&) { dlg.END(1); }, dlg);
+    bool painted = false;
+    ui.next()
+        .then([&](TDIALOG&) {
+            EXPECT_EQ(b->CRESNAME, "PRINT");
+            EXPECT_EQ(b->bitmap().size(), QSize(16, 16));
+            EXPECT_EQ(b->HWND->toolTip().toStdString(), "Stampa");
+            EXPECT_EQ(b->HWND->focusPolicy(), Qt::NoFocus);
+            QImage img = b->HWND->grab().toImage();
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) painted |= qGray(img.pixel(x, y)) < 100;
+        })
+        .click(101)
+        .click(201);
+    dlg.ACTIVATE();
+    EXPECT_TRUE(painted);
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(dlg.NRESULT, 1);
 }
 
 TEST(Bar, TopLeftColourBecomesTransparent)
