@@ -9,6 +9,7 @@
 #include <QEvent>
 #include <QMainWindow>
 #include <QPainter>
+#include <QPalette>
 #include <QPointer>
 
 #include <algorithm>
@@ -79,7 +80,13 @@ QWidget* CLIENTAREA(TWINDOW& window)
     if (!mw) return w;
     if (!mw->centralWidget()) {
         auto* c = new QWidget(mw);
-        c->setAttribute(Qt::WA_StyledBackground, false);
+        // The area between the bars shows the window's background colour.
+        if (window.NCLRPANE >= 0) {
+            QPalette pal = c->palette();
+            pal.setColor(QPalette::Window, toQColor(window.NCLRPANE));
+            c->setPalette(pal);
+            c->setAutoFillBackground(true);
+        }
         mw->setCentralWidget(c);
     }
     return mw->centralWidget();

@@ -130,6 +130,19 @@ TEST(Bar, WithoutMenuTheBarStartsAboveTheClientAreaAndPositionInserts)
     EXPECT_EQ(m.btns[0]->NLEFT, 0);
 }
 
+TEST(Bar, TheClientAreaBetweenTheBarsShowsTheWindowsBackground)
+{
+    test::uiApp();
+    TWINDOW wnd({.title = "VELT", .clrPane = rgbColor(10, 20, 30), .messageBar = true});
+    wnd.HWND->resize(400, 300);
+    wnd.HWND->show();
+    auto bar = TBAR::NEW(wnd, 55, 60);
+    QApplication::processEvents();
+    QImage img = CLIENTAREA(wnd)->grab().toImage();
+    EXPECT_EQ(at(img, 200, 150), rgbColor(10, 20, 30));
+    EXPECT_EQ(at(img, 200, 30), kFace) << "the bar on top";
+}
+
 TEST(Bar, PaintsAFlatFaceWithGroupSeparatorsAndThenItsPaintCallback)
 {
     MainBar m;
