@@ -150,4 +150,9 @@ TEST_F(MsgBar, SetmsgReachesTheBarFromBarButtonsButNotFromDialogs)
     QEnterEvent e(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
     QApplication::sendEvent(b->HWND, &e);
     EXPECT_EQ(bar->shownMessage(), "Pronto");
+    // and so does moving onto the window's own area
+    SETMSG(*wnd, "Gestione articoli");
+    QEnterEvent onArea(QPointF(300, 300), QPointF(300, 300), QPointF(300, 300));
+    QApplication::sendEvent(area(), &onArea);
+    EXPECT_EQ(bar->shownMessage(), "Pronto");
 }
