@@ -1,6 +1,7 @@
 // The settings step of MAIN.
 #include "shell/app/settings.h"
 
+#include "shell/config/saveto.h"
 #include "ui/errorsys.h"
 
 namespace velt::shell {
@@ -8,9 +9,8 @@ namespace velt::shell {
 bool LOADSETTINGS()
 {
     return RECOVER([] {
-        // SETTINGS: MKCFG, then GETPVPROFSECTION + RESTOREINI into the
-        // process-wide set, once the configuration code is part of the
-        // program.
+        MKCFG();
+        loadSettings();
     });
 }
 
