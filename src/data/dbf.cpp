@@ -65,6 +65,8 @@ std::string memoPathFor(const std::string& tablePath) { return platform::fs::rep
 
 void DbfTable::close() noexcept
 {
+    headMap_ = platform::FileMap();
+    headMapState_ = 0;
     if (memo_) memo_->close();
     memo_.reset();
     file_.close();
@@ -125,6 +127,7 @@ void DbfTable::readHeader()
 
 uint32_t DbfTable::rereadCount() const
 {
+    if (alone() && checked_) return count_;
     unsigned char c[4];
     file_.readExact(4, c, 4);
     uint32_t count = getLE32(c);
@@ -238,7 +241,7 @@ void DbfTable::writeRecord(uint32_t recno, const char* buf)
 
 uint32_t DbfTable::appendRecord(const char* buf)
 {
-    refreshCount();
+    if (!alone() || !checked_) refreshCount();
     if (count_ == UINT32_MAX) throw reportError("tabella piena", file_.path(), "append");
     uint32_t n = count_ + 1;
     appendBuf_.assign(buf, recLen_);
@@ -253,9 +256,26 @@ void DbfTable::writeCount(uint32_t count)
     unsigned char h[7];
     putToday(h);
     putLE32(h + 3, count);
-    file_.writeAt(1, h, sizeof h);
+    // The caller wrote the record first: a store into the mapped header page
+    // reaches the file's pages after it, as the write below would.
+    if (unsigned char* m = headerMap())
+        std::memcpy(m + 1, h, sizeof h);
+    else
+        file_.writeAt(1, h, sizeof h);
     count_ = count;
     checked_ = true;
+}
+
+unsigned char* DbfTable::headerMap()
+{
+    if (headMapState_ == 0) {
+        headMapState_ = -1;
+        if (alone() && file_.access() == Access::ReadWrite && file_.onLocalDisk()) {
+            headMap_ = platform::FileMap(file_, 32, true);
+            headMapState_ = 1;
+        }
+    }
+    return headMapState_ == 1 ? headMap_.writableData() : nullptr;
 }
 
 void DbfTable::touchDate()

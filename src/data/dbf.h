@@ -137,6 +137,13 @@ public:
 
 private:
     void readHeader();
+    // Nobody else has the file open (exclusive or private open): the count
+    // this handle wrote last is the file's.
+    bool alone() const { return file_.share() != Share::Shared; }
+    // Header bytes 0..31 mapped for writing on an exclusive open on a local
+    // disk (nullptr otherwise): the count of an append then costs no system
+    // call. Mapped on first use.
+    unsigned char* headerMap();
     uint32_t rereadCount() const;
     void writeCount(uint32_t count);
     [[noreturn]] void fieldError(int i, const std::string& what) const;
@@ -147,7 +154,9 @@ private:
     std::string name_;
     mutable uint32_t count_ = 0;
     mutable bool checked_ = false;
-    std::string appendBuf_;  // record + end byte of the last append (no allocation per append)   // count_ is the header's own, checked against the length
+    std::string appendBuf_;  // record + end byte of the last append (no allocation per append)
+    platform::FileMap headMap_;
+    int headMapState_ = 0;   // 0 not tried, 1 mapped, -1 written through the file
     uint32_t hdrLen_ = 0;
     size_t recLen_ = 0;
 };

@@ -236,9 +236,9 @@ bool File::onLocalDisk() const
     }
 }
 
-FileMap::FileMap(const File& f, size_t length)
+FileMap::FileMap(const File& f, size_t length, bool writable)
 {
-    void* p = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, f.fd(), 0);
+    void* p = ::mmap(nullptr, length, writable ? PROT_READ | PROT_WRITE : PROT_READ, MAP_SHARED, f.fd(), 0);
     if (p == MAP_FAILED) throwErrno(errno, f.path(), "map");
     p_ = p;
     n_ = length;

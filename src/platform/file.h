@@ -90,17 +90,20 @@ private:
 // A read-only shared mapping of a file's first bytes: reads see what other
 // handles and processes write there at once, without a system call (the
 // index change counter is read this way at every index lock). The file must
-// stay at least that long while mapped.
+// stay at least that long while mapped. A writable mapping (the file opened
+// ReadWrite) puts small stores into the file's pages without a system call:
+// only for bytes the file already holds, on a local disk.
 class FileMap {
 public:
     FileMap() = default;
-    FileMap(const File& f, size_t length);
+    FileMap(const File& f, size_t length, bool writable = false);
     ~FileMap();
     FileMap(FileMap&& o) noexcept : p_(o.p_), n_(o.n_) { o.p_ = nullptr, o.n_ = 0; }
     FileMap& operator=(FileMap&& o) noexcept;
     FileMap(const FileMap&) = delete;
     FileMap& operator=(const FileMap&) = delete;
     const unsigned char* data() const { return static_cast<const unsigned char*>(p_); }
+    unsigned char* writableData() { return static_cast<unsigned char*>(p_); }  // writable maps only
     size_t size() const { return n_; }
 
 private:
