@@ -63,6 +63,7 @@ std::string TGET::GETTEXT() const
 QWidget* TGET::createWidget(QWidget* parent, const TemplateItem& item)
 {
     TemplateItem single = item;
+    single.className = "EDIT"; // a dialog built in code gives items without a class
     single.style &= ~tplstyle::EditMultiline;
     QWidget* w = makeItemWidget(parent, single);
     auto* e = qobject_cast<QLineEdit*>(w);

@@ -3,6 +3,7 @@
 
 #include "data/backup.h"
 #include "data/manutenz.h"
+#include "reference/reference.h"
 #include "shell/app/infos.h"
 #include "ui/errorsys.h"
 #include "ui/popmsg.h"
@@ -25,6 +26,8 @@ std::map<std::string, Command> programCommands()
     c["SALVATAGGIO"] = [] { data::SALVA(); };
     c["RIPRISTINO"] = [] { data::RICARICA(); };
     c["PARAMETRI"] = PARAMETRI;
+    c["FORNITORI"] = FORNITORI;
+    for (int level = 1; level <= 6; ++level) c["TIPI" + std::to_string(level)] = [level] { TIPI(level); };
     c["INFOS"] = [] { INFOS(kProgramTitle, kProgramVersion); };
     return c;
 }
