@@ -481,6 +481,8 @@ void TWBROWSE::mouseDouble(int x, int y, int flags)
 {
     int k = rowAt(y), c = colAt(x);
     if (k < 1 || c < 1 || uint64_t(k) > len_ || k > int(rows_.size())) return;
+    // Normally the first click of the pair has selected the row already.
+    if (browseTableOpen(CALIAS)) selectRow(k);
     if (BLDBLCLICK) BLDBLCLICK(y, x, flags, *this);
 }
 

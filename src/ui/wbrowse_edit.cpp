@@ -89,6 +89,7 @@ std::optional<std::string> TWBROWSE::EDITCOLUMN(std::optional<std::string> value
     const int width = std::max(8, colWidth(1) - 1 - 2), height = h;
 
     TDIALOG dlg({.top = at.y(), .left = at.x(), .bottom = at.y() + height, .right = at.x() + width,
+                 .style = 0x80000000u, // a pop-up without caption or border
                  .owner = dialog()});
     std::string pict = picture;
     pict.erase(std::remove(pict.begin(), pict.end(), ','), pict.end());
@@ -122,7 +123,6 @@ std::optional<std::string> TWBROWSE::EDITCOLUMN(std::optional<std::string> value
     dlg.ACTIVATE({.valid = [&dlg](TWINDOW&) { return __VALID(dlg, true); },
                   .init = [&](TWINDOW&) {
                       QWidget* w = dlg.HWND;
-                      w->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
                       w->setFixedSize(width, height);
                       w->move(at);
                       if (QLineEdit* e = get->edit())
@@ -133,6 +133,8 @@ std::optional<std::string> TWBROWSE::EDITCOLUMN(std::optional<std::string> value
                       for (TBTNBMP* b : bmps)
                           if (b->HWND) b->HWND->setFocusPolicy(Qt::NoFocus);
                   }});
+    // The list's window is active again, with the focus on the list.
+    if (TDIALOG* d = dialog(); d && d->HWND) d->HWND->activateWindow();
     if (dlg.NRESULT != 1) return std::nullopt;
     return var.text();
 }
