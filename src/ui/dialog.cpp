@@ -393,6 +393,9 @@ void TDIALOG::build(const ActivateArgs&)
     dlg->setAttribute(Qt::WA_DeleteOnClose, false);
     Qt::WindowFlags flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint;
     if (resizable_) flags |= Qt::WindowMinMaxButtonsHint;
+    // A dialog built in code with a style that has no caption is a borderless
+    // pop-up (the browse's cell editor).
+    if (!templ_ && style_ && !(*style_ & 0x00C00000u)) flags = Qt::Dialog | Qt::FramelessWindowHint;
     dlg->setWindowFlags(flags);
     HWND = dlg;
     registerWindow(dlg, this);
