@@ -9,6 +9,9 @@
 #include "support/ui/dialog_script.h"
 #include "ui/wbrowse.h"
 
+#include <QApplication>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -224,4 +227,30 @@ TEST_F(RefLists, TwoCopiesAppendingAtOnceLoseNoName)
         EXPECT_NE(std::find(all.begin(), all.end(), "altra cassa " + std::to_string(i)), all.end()) << i;
         EXPECT_NE(std::find(all.begin(), all.end(), "questa cassa " + std::to_string(i)), all.end()) << i;
     }
+}
+
+// Pictures of the supplier list for a person to look at, run by hand under
+// a real X server: VELT_SHOTS=<dir> xvfb-run ... --gtest_also_run_disabled_tests
+// --gtest_filter=RefLists.DISABLED_Pictures (writes list.png and edit.png).
+TEST_F(RefLists, DISABLED_Pictures)
+{
+    const char* out = std::getenv("VELT_SHOTS");
+    ASSERT_NE(out, nullptr);
+    std::vector<std::string> many;
+    const char* first[] = {"Alberti", "Bassi", "Colombo", "De Luca", "Esposito", "Ferrari", "Galli", "Greco"};
+    const char* kind[] = {"S.r.l.", "S.p.A.", "& Figli", "Ingrosso", "Tessuti"};
+    for (int i = 0; i < 40; ++i) many.push_back(std::string(first[i % 8]) + " " + kind[i % 5] + " " + std::to_string(i + 1));
+    data::CLOSEALL();
+    makeTable("FORNITOR", many);
+    auto shoot = [out](const std::string& name) {
+        for (int i = 0; i < 10; ++i) QApplication::processEvents();
+        QTest::qWait(300);
+        std::string cmd = std::string("import -window root ") + out + "/" + name;
+        EXPECT_EQ(std::system(cmd.c_str()), 0);
+    };
+    UiScript ui;
+    ui.next().key("End Up Up").then([&](TDIALOG&) { shoot("list.png"); }).key("Enter").click(201);
+    ui.next().typeHere("Ghezzi Vittorio").then([&](TDIALOG&) { shoot("edit.png"); }).key("Esc");
+    ui.boxes().answer(MsgButton::Yes);
+    FORNITORI();
 }
