@@ -308,9 +308,62 @@ std::string_view DbfTable::fieldBytes(const char* rec, int i) const
     return {rec + f.offset, size_t(f.width)};
 }
 
+namespace {
+
+// The common case of formatNumber without text work: v is the double nearest
+// to k / 10^decimals for an integer k of at most 15 digits, so rounding to
+// the decimals keeps it and its decimal text is k's digits with the point
+// put in. Returns false when v is not such a value (the general path decides).
+bool formatExact(double v, int width, int decimals, std::string& out)
+{
+    static constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
+    if (decimals < 0 || decimals > 10 || !(std::fabs(v) < 1e15)) return false;
+    const double scale = kPow10[decimals];
+    const double m = v * scale;
+    if (!(std::fabs(m) < 1e15)) return false;
+    const long long k = std::llround(m);
+    if (double(k) / scale != v) return false;
+    unsigned long long a = k < 0 ? 0ULL - static_cast<unsigned long long>(k) : static_cast<unsigned long long>(k);
+    char buf[40];
+    char* e = buf + sizeof buf;
+    char* p = e;
+    for (int i = 0; i < decimals; ++i, a /= 10) *--p = char('0' + a % 10);
+    if (decimals > 0) *--p = '.';
+    do {
+        *--p = char('0' + a % 10);
+        a /= 10;
+    } while (a != 0);
+    if (k < 0) *--p = '-';
+    const int n = int(e - p);
+    if (n > width) return false;   // the general path says "does not fit" the same way
+    out.assign(size_t(width - n), ' ');
+    out.append(p, size_t(n));
+    return true;
+}
+
+// Windows-1252 of a UTF-8 text into a field: plain ASCII is the same bytes.
+void putText(char* dst, size_t width, std::string_view utf8)
+{
+    bool ascii = true;
+    for (char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) {
+        size_t n = std::min(utf8.size(), width);
+        std::memcpy(dst, utf8.data(), n);
+        std::memset(dst + n, ' ', width - n);
+        return;
+    }
+    std::string s = utf8ToCp1252(utf8);
+    size_t n = std::min(s.size(), width);
+    std::memcpy(dst, s.data(), n);
+    std::memset(dst + n, ' ', width - n);
+}
+
+} // namespace
+
 std::optional<std::string> DbfTable::formatNumber(double v, int width, int decimals)
 {
     if (!std::isfinite(v)) return std::nullopt;
+    if (std::string fast; formatExact(v, width, decimals, fast)) return fast;
     double r = ROUND(v, decimals);
     if (r == 0) r = 0;   // no "-0.00"
     if (std::fabs(r) >= 1e20) return std::nullopt;
@@ -351,7 +404,11 @@ Value DbfTable::getValue(const char* rec, int i) const
         if (blk > 4294967295.0) throw corruptFile(memo_->path(), "memo block out of range");
         return Value(cp1252ToUtf8(memo_->read(uint32_t(blk))));
     }
-    default: return Value(cp1252ToUtf8(b));
+    default: {
+        bool ascii = true;
+        for (char c : b) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+        return Value(ascii ? std::string(b) : cp1252ToUtf8(b));
+    }
     }
 }
 
@@ -401,11 +458,7 @@ void DbfTable::putValue(char* rec, int i, const Value& v)
     }
     default: {
         if (!v.isNil() && !v.isText()) wrongType();
-        std::string s = utf8ToCp1252(v.text());
-        size_t w = size_t(f.width);
-        size_t n = std::min(s.size(), w);
-        std::memcpy(dst, s.data(), n);
-        std::memset(dst + n, ' ', w - n);
+        putText(dst, size_t(f.width), v.text());
         return;
     }
     }

@@ -513,12 +513,24 @@ void WorkArea::reread()
 
 bool WorkArea::holdsRecordLock(uint32_t recno) const { return !shared_ || tableLock_ || recLocks_.count(recno); }
 
+void WorkArea::lockOnly(uint32_t recno)
+{
+    // Reuses the set's node: an append on a locked table does this per record.
+    if (recLocks_.size() == 1) {
+        auto node = recLocks_.extract(recLocks_.begin());
+        node.value() = recno;
+        recLocks_.insert(std::move(node));
+    } else {
+        recLocks_ = {recno};
+    }
+}
+
 bool WorkArea::tryLockRecord()
 {
     if (eof_)
         return true;  // nothing to lock at the end of the table
     if (!shared_ || tableLock_) {
-        recLocks_ = {recno_};
+        lockOnly(recno_);
         return true;
     }
     if (recLocks_.count(recno_) && recLocks_.size() == 1)
@@ -582,17 +594,19 @@ void WorkArea::appendBlank()
     commit();
     if (readOnly_)
         throw reportError("Tabella aperta in sola lettura", path(), "DBAPPEND");
-    std::string blank = table_.blankRecord();
+    // The blank record is made in a spare buffer, so a failed append leaves
+    // the current record's buffer as it was; the two buffers swap storage.
+    spare_.assign(table_.recordLength(), ' ');
     // Nobody else sees an exclusive table: its new record goes to the file
     // once, filled in, when it is committed.
     uint32_t n;
     if (shared_) {
-        n = table_.appendRecord(blank.data());
+        n = table_.appendRecord(spare_.data());
     } else {
         n = table_.recordCount() + 1;
         pendingAppend_ = true;
     }
-    rec_ = std::move(blank);
+    rec_.swap(spare_);
     recno_ = n;
     eof_ = bof_ = found_ = false;
     isNew_ = dirty_ = true;

@@ -149,6 +149,7 @@ private:
     bool naturalForward(uint32_t from);   // first live record >= from
     bool naturalBackward(uint32_t from);  // last live record <= from
     void beginChange();                   // remember the keys before a change
+    void lockOnly(uint32_t recno);        // the record lock set holds just recno
     void requireWritable();
 
     int slot_;
@@ -157,6 +158,7 @@ private:
     bool shared_, readOnly_;
 
     std::string rec_;
+    std::string spare_;  // storage for the next blank record of an append
     uint32_t recno_ = 1;
     bool eof_ = true, bof_ = true, found_ = false;
     bool dirty_ = false, isNew_ = false;

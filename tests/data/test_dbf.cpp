@@ -5,9 +5,11 @@
 #include "platform/clock.h"
 #include "support/tempdir.h"
 #include "util/errors.h"
+#include "util/numround.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <random>
 
@@ -324,4 +326,58 @@ TEST(Dbf, BadDefinitionsAreRefused)
         {{"A", 'N', 5, 4}},
     };
     for (const auto& defs : bad) EXPECT_THROW(DbfTable::create(dir.file("BAD.DBF"), defs, Share::Exclusive), VeltError);
+}
+
+TEST(Dbf, NumberTextMatchesRoundedPrintfForEveryKindOfValue)
+{
+    // Prices, quantities and sums as the tills make them, plus values that
+    // sit on a half, carry binary tails or are too wide: the stored text is
+    // always the rounded value printed at the field's decimals.
+    std::mt19937_64 rng(7);
+    std::vector<double> values = {0.0, -0.0, 0.5, -0.5, 1.005, 2.675, 0.1 + 0.2, 999999.995, -1e-9, 1e14, -1e14,
+                                  123456789012345.0, 1e15, 4.35, 0.045, 1.0 / 3.0};
+    for (int i = 0; i < 20000; ++i) {
+        long long cents = (long long)(rng() % 20000000) - 10000000;
+        values.push_back(double(cents) / 100.0);
+        values.push_back(double(cents) / 1000.0 * 3.0);
+        values.push_back(double(cents % 100000));
+    }
+    for (double v : values)
+        for (int dec : {0, 1, 2, 3}) {
+            const int width = 12;
+            char ref[64];
+            double r = velt::ROUND(v, dec);
+            if (r == 0) r = 0;
+            int n = std::snprintf(ref, sizeof ref, "%*.*f", width, dec, r);
+            auto got = DbfTable::formatNumber(v, width, dec);
+            if (n > width) {
+                EXPECT_FALSE(got) << v << " dec " << dec;
+                continue;
+            }
+            ASSERT_TRUE(got) << v << " dec " << dec;
+            EXPECT_EQ(*got, std::string(ref, size_t(n))) << v << " dec " << dec;
+        }
+}
+
+TEST(Dbf, ExclusiveAppendCountIsInTheFileAfterEveryAppend)
+{
+    // An exclusive table writes its count without re-reading the header:
+    // what another reader of the file sees must still cover each record as
+    // soon as it is appended (a crash of this process loses nothing).
+    test::TempDataDir dir;
+    DbfTable t = DbfTable::create(dir.file("T.DBF"), {{"X", 'C', 3, 0}}, Share::Exclusive);
+    std::string r = t.blankRecord();
+    for (uint32_t i = 1; i <= 3; ++i) {
+        std::memcpy(r.data() + 1, std::to_string(i).c_str(), 1);
+        EXPECT_EQ(t.appendRecord(r.data()), i);
+        std::string bytes = readAll(dir.file("T.DBF"));
+        ASSERT_EQ(bytes.size(), 32 + 32 + 1 + 4 * i + 1);
+        EXPECT_EQ(uint8_t(bytes[4]), i);
+        EXPECT_EQ(bytes[32 + 32 + 1 + 4 * (i - 1) + 1], char('0' + i));
+        EXPECT_EQ(bytes.back(), '\x1A');
+    }
+    t.zap();
+    EXPECT_EQ(readAll(dir.file("T.DBF"))[4], 0);
+    EXPECT_EQ(t.appendRecord(r.data()), 1u);
+    EXPECT_EQ(readAll(dir.file("T.DBF"))[4], 1);
 }
