@@ -5,6 +5,7 @@
 #include "ui/registry.h"
 #include "ui/syscolor.h"
 
+#include <QKeyEvent>
 #include <QRadioButton>
 
 namespace velt {
@@ -118,6 +119,29 @@ void TRADIO::CLICK()
     }
     OGROUP->clicked(NPOS);
     TCONTROL::CLICK();
+}
+
+bool TRADIO::filterKey(QKeyEvent& e)
+{
+    if (!OGROUP || (e.modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;
+    int step = 0;
+    switch (e.key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left: step = -1; break;
+    case Qt::Key_Down:
+    case Qt::Key_Right: step = 1; break;
+    default: return false;
+    }
+    const auto& items = OGROUP->AITEMS;
+    int n = int(items.size());
+    for (int k = 1; k < n; ++k) {
+        TRADIO* r = items[size_t(((NPOS - 1 + step * k) % n + n) % n)];
+        if (!r->HWND || !r->HWND->isEnabled()) continue;
+        r->takeFocus();
+        r->CLICK();
+        break;
+    }
+    return true;
 }
 
 } // namespace velt

@@ -16,7 +16,8 @@
 // A click on a button that is not the chosen one checks it, unchecks the
 // previous one, sets the variable and runs BCHANGE(group); a click on the
 // chosen button changes nothing; either way the dialog's when callbacks are
-// evaluated again. A group of one button ignores clicks. A variable that
+// evaluated again. A group of one button ignores clicks. The arrow keys
+// move through the group, choosing the button they reach. A variable that
 // does not hold a number, or holds 0, is set to 1 when bound.
 #include "ui/control.h"
 
@@ -78,6 +79,9 @@ public:
     const char* className() const override { return "TRADIO"; }
     QWidget* createWidget(QWidget* parent, const TemplateItem& item) override;
     void classInit() override;
+    // Arrow keys move to the group's previous / next button (wrapping) and
+    // choose it, as the platform's dialogs do with their radio groups.
+    bool filterKey(QKeyEvent& e) override;
 
 private:
     friend class TRADMENU;

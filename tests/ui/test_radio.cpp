@@ -114,3 +114,19 @@ TEST(Radio, ButtonsAreControlsOfTheDialogWithTheGroupsCallbacks)
     EXPECT_TRUE(disabledByWhen);
     EXPECT_EQ(t.option, Value(3));
 }
+
+TEST(Radio, ArrowKeysMoveThroughTheGroupAndChoose)
+{
+    UiScript ui;
+    Group t{Value(1)};
+    std::vector<int> options;
+    auto note = [&](TDIALOG&) { options.push_back(int(t.option.number())); };
+    ui.next()
+        .then([](TDIALOG& d) { ITEM(d, 121)->takeFocus(); })
+        .key("Down").then(note).key("Right").then(note).key("Down").then(note).key("Up").then(note)
+        .snapshot().key("Esc");
+    t.form.run();
+    EXPECT_EQ(options, (std::vector<int>{2, 3, 1, 3})); // wrapping both ways
+    EXPECT_EQ(ui.snapshots().at(0).focusId, 123);
+    EXPECT_EQ(t.changes, 4);
+}
