@@ -85,7 +85,7 @@ std::optional<std::string> TWBROWSE::EDITCOLUMN(std::optional<std::string> value
     // Exactly over the cell of the first column on the selected row.
     const int h = cellHeight();
     const int edge = 2; // the browse's sunken edge
-    QPoint at = HWND->mapToGlobal(QPoint(edge + colLeft(1) + 2 - 2, edge + rowTop(NROWPOS) + (hasHeader() ? 1 : 0)));
+    QPoint at = HWND->mapToGlobal(QPoint(edge + colLeft(1), edge + rowTop(NROWPOS) + (hasHeader() ? 1 : 0)));
     const int width = std::max(8, colWidth(1) - 1 - 2), height = h;
 
     TDIALOG dlg({.top = at.y(), .left = at.x(), .bottom = at.y() + height, .right = at.x() + width,
@@ -99,7 +99,8 @@ std::optional<std::string> TWBROWSE::EDITCOLUMN(std::optional<std::string> value
     ga.font = OFONT;
     ga.change = [&dlg](int, int, TWINDOW&) { dlg.LMODIFY = true; };
     TGET* get = TGET::REDEFINE(0, bindVar(var), dlg, ga);
-    const int fieldWidth = buttons ? width - 28 : width;
+    // Two 16-pixel buttons at the right end, side by side, clear of the field.
+    const int fieldWidth = buttons ? width - 32 : width;
     get->NTOP = 0; get->NLEFT = 0; get->NBOTTOM = height; get->NRIGHT = fieldWidth;
     get->BKEYDOWN = [&dlg](int key, int, TWINDOW&) {
         if (key != vk::Return) return false;
@@ -116,8 +117,8 @@ std::optional<std::string> TWBROWSE::EDITCOLUMN(std::optional<std::string> value
             b->NRIGHT = b->NLEFT + 16;
             bmps.push_back(b);
         };
-        place(TBTNBMP::REDEFINE(0, "OK", dlg, [&dlg](TBTNBMP&) { dlg.CARGO = 1; dlg.END(1); }, "Conferma"), 30);
-        place(TBTNBMP::REDEFINE(0, "CANCEL", dlg, [&dlg](TBTNBMP&) { dlg.CARGO = 2; dlg.END(2); }, "Annulla"), 15);
+        place(TBTNBMP::REDEFINE(0, "OK", dlg, [&dlg](TBTNBMP&) { dlg.CARGO = 1; dlg.END(1); }, "Conferma"), 32);
+        place(TBTNBMP::REDEFINE(0, "CANCEL", dlg, [&dlg](TBTNBMP&) { dlg.CARGO = 2; dlg.END(2); }, "Annulla"), 16);
     }
     Justify j = AJUSTIFY.empty() ? Justify::Left : AJUSTIFY.front();
     dlg.ACTIVATE({.valid = [&dlg](TWINDOW&) { return __VALID(dlg, true); },
