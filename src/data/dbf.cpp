@@ -375,6 +375,37 @@ std::optional<std::string> DbfTable::formatNumber(double v, int width, int decim
 
 double DbfTable::parseNumber(std::string_view bytes)
 {
+    // The field as this system writes it (blanks, an optional minus, at most
+    // 15 digits with one point): the digits as an integer divided by the
+    // power of ten is the correctly rounded value, as strtod gives.
+    {
+        static constexpr double kPow10[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10,
+                                            1e11, 1e12, 1e13, 1e14, 1e15};
+        size_t i = 0, n = bytes.size();
+        while (i < n && bytes[i] == ' ') ++i;
+        bool neg = i < n && bytes[i] == '-';
+        if (neg) ++i;
+        uint64_t k = 0;
+        int digits = 0, decimals = -1;
+        bool ok = i < n;
+        for (; i < n && ok; ++i) {
+            char c = bytes[i];
+            if (c >= '0' && c <= '9') {
+                k = k * 10 + uint64_t(c - '0');
+                ++digits;
+                if (decimals >= 0) ++decimals;
+            } else if (c == '.' && decimals < 0) {
+                decimals = 0;
+            } else {
+                ok = false;
+            }
+        }
+        if (ok && digits > 0 && digits <= 15) {
+            double v = double(k) / kPow10[decimals < 0 ? 0 : decimals];
+            return neg ? -v : v;
+        }
+        if (i == n && digits == 0 && decimals < 0 && !neg) return 0.0;   // all blanks
+    }
     char buf[64];
     size_t n = 0;
     for (char c : bytes) {
@@ -433,8 +464,20 @@ void DbfTable::putValue(char* rec, int i, const Value& v)
     }
     case 'D': {
         if (!v.isNil() && !v.isDate()) wrongType();
-        std::string s = v.date().toDtos();
-        std::memcpy(dst, s.data(), 8);
+        int y = 0, m = 0, d = 0;
+        if (!v.date().isEmpty()) v.date().ymd(y, m, d);
+        if (y < 1 || y > 9999) {   // the empty date, and years "YYYY" cannot hold: the general text
+            std::string s = v.date().toDtos();
+            std::memcpy(dst, s.data(), 8);
+            return;
+        }
+        const int parts[3][2] = {{y, 4}, {m, 2}, {d, 2}};
+        char* o = dst;
+        for (const auto& [num, digits] : parts) {
+            int x = num;
+            for (int k = digits - 1; k >= 0; --k, x /= 10) o[k] = char('0' + x % 10);
+            o += digits;
+        }
         return;
     }
     case 'L':

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -380,4 +382,30 @@ TEST(Dbf, ExclusiveAppendCountIsInTheFileAfterEveryAppend)
     EXPECT_EQ(readAll(dir.file("T.DBF"))[4], 0);
     EXPECT_EQ(t.appendRecord(r.data()), 1u);
     EXPECT_EQ(readAll(dir.file("T.DBF"))[4], 1);
+}
+
+TEST(Dbf, NumberFieldsReadAsTheirDecimalText)
+{
+    // Whatever wrote the field (this system right aligned, other programs
+    // left aligned or with a plus sign), the value read is the one strtod
+    // gives for the text; blanks and garbage read as 0.
+    std::mt19937_64 rng(11);
+    std::vector<std::string> texts = {"", "    ", "  -0.00", "   12.50", "-1", "1.", "  .5", "12 ", "+3.25", "1e3",
+                                      "abc", "  12.3.4", "999999999999999", "1234567890123456", "0.000000000000001",
+                                      "  - 5"};
+    for (int i = 0; i < 20000; ++i) {
+        char buf[32];
+        long long k = (long long)(rng() % 2000000000000LL) - 1000000000000LL;
+        std::snprintf(buf, sizeof buf, "%14.*f", int(rng() % 4), double(k) / 1000.0);
+        texts.push_back(buf);
+    }
+    for (const auto& t : texts) {
+        std::string trimmed = t.substr(std::min(t.find_first_not_of(' '), t.size()));
+        char* end = nullptr;
+        double want = std::strtod(trimmed.c_str(), &end);
+        if (end == trimmed.c_str()) want = 0;
+        double got = DbfTable::parseNumber(t);
+        EXPECT_EQ(got, want) << "'" << t << "'";
+        EXPECT_EQ(std::signbit(got), std::signbit(want)) << "'" << t << "'";
+    }
 }
