@@ -9,7 +9,9 @@
 #include "ui/wbrowse.h"
 
 #include <QApplication>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -279,6 +281,34 @@ TEST_F(BrowseTest, EnterDoesWhatADoubleClickDoes)
             // Below the last record a double click does nothing.
             QTest::mouseDClick(f.b->HWND, Qt::LeftButton, {}, f.cell(7));
             EXPECT_EQ(f.dblclicks.size(), 2u);
+        })
+        .key("Esc");
+    f.run();
+}
+
+TEST_F(BrowseTest, WheelAndScrollBarMoveLikeTheKeys)
+{
+    makeTable(names(40));
+    ListForm f;
+    ui.next()
+        .then([&](TDIALOG&) {
+            auto* bar = f.b->HWND->findChild<QScrollBar*>();
+            ASSERT_NE(bar, nullptr);
+            EXPECT_EQ(bar->maximum(), 40);
+            QPoint at = f.cell(2);
+            QWheelEvent down(at, f.b->HWND->mapToGlobal(at), {}, QPoint(0, -240), Qt::NoButton, {},
+                             Qt::NoScrollPhase, false);
+            QApplication::sendEvent(f.b->HWND, &down);
+            EXPECT_EQ(f.b->scrollPos(), 3);
+            bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            EXPECT_EQ(f.b->scrollPos(), 3 + f.b->visibleRows());
+            EXPECT_EQ(bar->value(), f.b->scrollPos());
+            bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            EXPECT_EQ(f.b->scrollPos(), 2 + f.b->visibleRows());
+            expectShowsTable(*f.b, "scroll bar");
+            f.b->THUMBPOS(35);
+            EXPECT_EQ(f.b->NROWPOS, f.b->visibleRows() - 5);
+            expectShowsTable(*f.b, "thumb near the end");
         })
         .key("Esc");
     f.run();
