@@ -565,7 +565,7 @@ void TWBROWSE::paintHeader(QPainter& p)
         Justify j = size_t(c) <= AJUSTIFY.size() ? AJUSTIFY[size_t(c) - 1] : Justify::Left;
         Qt::Alignment a = j == Justify::Center ? Qt::AlignHCenter : j == Justify::Right ? Qt::AlignRight : Qt::AlignLeft;
         p.setPen(text);
-        p.drawText(QRect(l + 2, 0, w - 6, h + 1), int(a | Qt::AlignVCenter) | Qt::TextSingleLine,
+        p.drawText(QRect(l + 2, 0, w - 6, h), int(a | Qt::AlignVCenter) | Qt::TextSingleLine,
                    QString::fromStdString(trimmed(AHEADERS[size_t(c) - 1])));
     }
 }
