@@ -196,3 +196,13 @@ TEST_F(PrivateDirTest, ADirectoryRemovedUnderTheSetUpIsReplacedByANewOne)
     EXPECT_EQ(ACS_TEMP(), made[1] + "/");
     EXPECT_TRUE(fs::is_regular_file(made[1] + "/USER"));
 }
+
+TEST_F(PrivateDirTest, UnderASharedInstallationNoLocalLockTableIsMade)
+{
+    std::string marker = (fs::path(temp.path()) / "NET").string();
+    writeFile(marker, "");
+    platform::setSharedInstallMarker(marker);
+    USER();
+    EXPECT_FALSE(ACS_TEMP().empty());
+    EXPECT_FALSE(fs::exists(data.file("NET")));
+}
