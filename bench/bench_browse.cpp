@@ -45,7 +45,7 @@ void makeTable(const std::string& name, long n)
 }
 
 struct Figures {
-    double count = 0, open = 0, pageDown = 0, bottom = 0, seek = 0;
+    double count = 0, open = 0, pageDown = 0, bottom = 0, seek = 0, thumb = 0;
     uint64_t lines = 0;
 };
 
@@ -82,6 +82,9 @@ Figures measure(const std::string& name)
         KEYSEEK(*b, 'M');
         b->HWND->repaint();
         auto t5 = Clock::now();
+        b->THUMBPOS(int(b->logicalLength() / 2));
+        b->HWND->repaint();
+        f.thumb = ms(t5, Clock::now());
         f.pageDown = ms(t1, t2);
         f.bottom = ms(t2, t3);
         f.seek = ms(t4, t5);
@@ -114,8 +117,8 @@ int main(int argc, char** argv)
         double create = ms(c0, Clock::now());
         Figures f = measure(name);
         std::printf("%8ld records (made in %.0f ms): key count %.2f ms, open+paint %.2f ms, page down x100 %.2f ms, "
-                    "go bottom %.2f ms, key seek %.2f ms, BLINE calls %llu\n",
-                    n, create, f.count, f.open, f.pageDown, f.bottom, f.seek, (unsigned long long)f.lines);
+                    "go bottom %.2f ms, key seek %.2f ms, thumb to the middle %.2f ms, BLINE calls %llu\n",
+                    n, create, f.count, f.open, f.pageDown, f.bottom, f.seek, f.thumb, (unsigned long long)f.lines);
     }
     std::filesystem::current_path("/");
     std::filesystem::remove_all(dir);
