@@ -13,10 +13,8 @@
 #include "ui/syscolor.h"
 
 #include <QGuiApplication>
-#include <QPalette>
 #include <QScreen>
 #include <QTimer>
-#include <QWidget>
 
 namespace velt::shell {
 
@@ -122,13 +120,6 @@ std::unique_ptr<TWINDOW> BUILDMAINWINDOW()
         .clrPane = GETSYSCOLOR(syscolor::APPWORKSPACE),
         .messageBar = true,
     });
-    // The client area behind the bars shows the application-workspace colour.
-    QWidget* client = CLIENTAREA(*wnd);
-    QPalette pal = client->palette();
-    pal.setColor(QPalette::Window, toQColor(wnd->NCLRPANE));
-    pal.setColor(QPalette::WindowText, toQColor(wnd->NCLRTEXT));
-    client->setPalette(pal);
-    client->setAutoFillBackground(true);
     auto bar = TBAR::NEW(*wnd, 55, 60, "TOP", {}, true, 60);
     for (const auto& b : mainBarButtons())
         TBTNBMP::NEWBAR({.resource = b.bitmap,
