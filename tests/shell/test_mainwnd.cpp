@@ -26,6 +26,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace fs = std::filesystem;
 using namespace velt;
@@ -213,7 +214,16 @@ TEST_F(MainWindowTest, InformationBoxShowsTitleVersionAndPicture)
 
 TEST_F(MainWindowTest, ARunMakesThePrivateDirectoryAfterTheCheckAndClosingRemovesIt)
 {
+    // Leftovers of a crashed run: its private directory and a file it made
+    // in the data directory.
+    const std::string mark(1, '\x7F');
+    fs::path crashed = fs::path(temp.path()) / (mark + "202612010000001_1");
+    fs::create_directory(crashed);
+    std::ofstream(crashed / "USER").close();
+    std::ofstream(data.file(mark + "VIEW1.NTX")).close();
     PROCESSINIT(data.path(), temp.path());
+    EXPECT_FALSE(fs::exists(crashed));
+    EXPECT_FALSE(fs::exists(data.file(mark + "VIEW1.NTX")));
     auto wnd = BUILDMAINWINDOW();
     std::string during;
     wnd->ACTIVATE({.show = "MAXIMIZED", .init = [&](TWINDOW& w) {
