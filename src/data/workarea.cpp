@@ -478,7 +478,7 @@ void WorkArea::scan(const std::function<void(uint32_t recno)>& fn)
         o.curValid = false;
     const uint32_t n = lastRec();
     const size_t len = table_.recordLength();
-    const uint32_t per = uint32_t(std::max<size_t>(1, (1u << 20) / len));
+    const uint32_t per = uint32_t(std::max<size_t>(1, (1u << 16) / len));
     std::string block;
     for (uint32_t first = 1; first <= n; first += per) {
         uint32_t count = std::min(per, n - first + 1);
