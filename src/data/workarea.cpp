@@ -120,9 +120,26 @@ bool WorkArea::inScope(const Order& o, const std::string& key) const
     return !aboveTop(o, key) && !belowBottom(o, key);
 }
 
-// The record under the cursor, when it is a live record the table holds.
-// A key pointing past the table (an index out of step after a crash) or at a
-// record flagged deleted is passed over.
+// Makes the record under the cursor current when it is a live record the
+// table holds; false for a key pointing past the table (an index out of step
+// after a crash) or at a record flagged deleted.
+bool WorkArea::landOnCursor(Order& o)
+{
+    uint32_t r = o.cur.recno();
+    if (r < 1 || (r > table_.recordCount() && r > lastRec()))
+        return false;
+    table_.readRecord(r, rec_.data());
+    if (DbfTable::isDeleted(rec_.data()))
+        return false;
+    recno_ = r;
+    eof_ = false;
+    dirty_ = isNew_ = false;
+    o.curValid = true;
+    return true;
+}
+
+// The first live record from the cursor on (inside the scope); deleted
+// records and keys past the table are passed over.
 bool WorkArea::settleForward(Order& o)
 {
     while (o.cur.onKey()) {
@@ -134,17 +151,8 @@ bool WorkArea::settleForward(Order& o)
                 return false;
             continue;
         }
-        uint32_t r = o.cur.recno();
-        if (r >= 1 && (r <= table_.recordCount() || r <= lastRec())) {
-            table_.readRecord(r, rec_.data());
-            if (!DbfTable::isDeleted(rec_.data())) {
-                recno_ = r;
-                eof_ = false;
-                dirty_ = isNew_ = false;
-                o.curValid = true;
-                return true;
-            }
-        }
+        if (landOnCursor(o))
+            return true;
         if (!o.cdx.next(o.cur))
             return false;
     }
@@ -162,17 +170,8 @@ bool WorkArea::settleBackward(Order& o)
                 return false;
             continue;
         }
-        uint32_t r = o.cur.recno();
-        if (r >= 1 && (r <= table_.recordCount() || r <= lastRec())) {
-            table_.readRecord(r, rec_.data());
-            if (!DbfTable::isDeleted(rec_.data())) {
-                recno_ = r;
-                eof_ = false;
-                dirty_ = isNew_ = false;
-                o.curValid = true;
-                return true;
-            }
-        }
+        if (landOnCursor(o))
+            return true;
         if (!o.cdx.prev(o.cur))
             return false;
     }

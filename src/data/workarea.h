@@ -144,6 +144,7 @@ private:
     bool syncCursor(Order& o);
     // From the cursor position, the first usable record going forward /
     // backward (live, inside scope); false when there is none.
+    bool landOnCursor(Order& o);
     bool settleForward(Order& o);
     bool settleBackward(Order& o);
     bool naturalForward(uint32_t from);   // first live record >= from
