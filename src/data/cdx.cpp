@@ -620,6 +620,25 @@ struct CdxIndex::Impl {
         return c.recno_ == r && c.key_ == k;
     }
 
+    // A leaf's key count and right neighbour. A cached page answers from
+    // memory; any other is read for its first 12 bytes only, not decoded (a
+    // page out of the cache is never a changed one: those stay cached).
+    int leafCount(uint32_t off, uint32_t& right)
+    {
+        if (Node* nd = cache.get(off)) {
+            if (!nd->leaf) corrupt("index leaf chain reaches an interior page");
+            right = nd->right;
+            return nd->n();
+        }
+        checkPage(off);
+        unsigned char h[12];
+        file.readExact(off, h, sizeof h);
+        uint16_t attr = le16(h);
+        if (attr > 3 || !(attr & 2)) corrupt("index leaf chain reaches an interior page");
+        right = le32(h + 8);
+        return le16(h + 2);
+    }
+
     uint32_t leftmostLeaf()
     {
         uint32_t off = root;
@@ -1349,6 +1368,25 @@ uint64_t CdxIndex::ordinal(IndexCursor& cur)
         leaf = nd->right;
     }
     return total + uint64_t(cur.slot_);
+}
+
+bool CdxIndex::seekOrdinal(IndexCursor& cur, uint64_t n)
+{
+    Impl::Guard g(*d_, false);
+    uint32_t leaf = d_->leftmostLeaf();
+    for (uint64_t guard = 0; leaf != kNone; ++guard) {
+        if (guard > 10000000) d_->corrupt("index leaf chain loops");
+        uint32_t right;
+        uint64_t k = uint64_t(d_->leafCount(leaf, right));
+        if (n < k) {
+            d_->place(cur, leaf, int(n));   // the one page decoded
+            return true;
+        }
+        n -= k;
+        leaf = right;
+    }
+    cur.state_ = IndexCursor::End;
+    return false;
 }
 
 double CdxIndex::relativePosition(IndexCursor& cur)

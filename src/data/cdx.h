@@ -158,6 +158,11 @@ public:
     // Number of keys before the cursor's key (exact, walks the leaf chain:
     // one cached page read per leaf). atEnd() gives count().
     uint64_t ordinal(IndexCursor& cur);
+    // Positions on the key with ordinal n (0-based: n keys before it), the
+    // inverse of ordinal(); past the last key: atEnd(), false. Walks the leaf
+    // chain by the key counts of the page headers, decoding only the leaf
+    // that holds the key.
+    bool seekOrdinal(IndexCursor& cur, uint64_t n);
     // Where the cursor stands, 0.0 (first key) .. 1.0 (last key), for the
     // scroll bar: exact (ordinal / count) up to 200,000 keys; beyond, estimated
     // from its path through the tree (child number / children at each level)

@@ -755,11 +755,31 @@ uint64_t WorkArea::keyNo()
     return pos + 1;
 }
 
+// Position n (1-based) counted like keyNo(): from the first key inside the
+// top scope. The index finds the key by its ordinal directly (a scroll-bar
+// jump on a big table), instead of stepping key by key.
 void WorkArea::keyGoto(uint64_t n)
 {
-    goTop();
-    if (n > 1)
-        skip(long(n - 1));
+    Order* o = active();
+    if (n <= 1 || !o) {
+        goTop();
+        if (n > 1)
+            skip(long(n - 1));
+        return;
+    }
+    commit();
+    found_ = false;
+    bof_ = false;
+    CdxIndex::Hold hold(o->cdx, false);
+    uint64_t base = 0;
+    if (o->top) {
+        IndexCursor c;
+        o->cdx.seek(c, *o->top);
+        base = o->cdx.ordinal(c);
+    }
+    bool ok = o->cdx.seekOrdinal(o->cur, base + n - 1) && settleForward(*o);
+    if (!ok)
+        toEnd();
 }
 
 // ---------------------------------------------------------------- slots
