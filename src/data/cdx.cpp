@@ -997,23 +997,23 @@ CdxIndex CdxIndex::open(const std::string& path, platform::Access access, platfo
     return ix;
 }
 
-CdxIndex CdxIndex::build(const std::string& path, const IndexSpec& spec, platform::Share share, const KeyList& keys)
+CdxIndex CdxIndex::build(const std::string& path, const IndexSpec& def, platform::Share share, const KeyList& keys)
 {
-    if (spec.keyLength < 1 || spec.keyLength > 240 || keys.keyLength() != spec.keyLength)
+    if (def.keyLength < 1 || def.keyLength > 240 || keys.keyLength() != def.keyLength)
         throw reportError("lunghezza della chiave non valida", path, "index");
-    if (spec.keyExpr.size() + spec.forExpr.size() + 2 > 512)
+    if (def.keyExpr.size() + def.forExpr.size() + 2 > 512)
         throw reportError("espressione dell'indice troppo lunga", path, "index");
     CdxIndex ix;
     ix.d_ = std::make_unique<Impl>();
     Impl& d = *ix.d_;
     d.tag = tagNameOf(path);
-    d.keyLen = spec.keyLength;
-    d.type = spec.type;
-    d.pad = spec.type == KeyType::Character ? ' ' : '\0';
-    d.unique = spec.unique;
-    d.descending = spec.descending;
-    d.keyExpr = spec.keyExpr;
-    d.forExpr = spec.forExpr;
+    d.keyLen = def.keyLength;
+    d.type = def.type;
+    d.pad = def.type == KeyType::Character ? ' ' : '\0';
+    d.unique = def.unique;
+    d.descending = def.descending;
+    d.keyExpr = def.keyExpr;
+    d.forExpr = def.forExpr;
     d.needLocks = share == platform::Share::Shared;
 
     // Sort a permutation: keys, then record numbers. The first 8 key bytes

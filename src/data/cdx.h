@@ -111,7 +111,7 @@ public:
     static CdxIndex open(const std::string& path, platform::Access access, platform::Share share);
     // Creates (replacing any file of that name) the index holding `keys`,
     // bottom-up, in one pass of sequential writes.
-    static CdxIndex build(const std::string& path, const IndexSpec& spec, platform::Share share,
+    static CdxIndex build(const std::string& path, const IndexSpec& def, platform::Share share,
                           const KeyList& keys);
 
     bool isOpen() const;

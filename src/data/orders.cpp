@@ -62,14 +62,14 @@ void ORDBUILD(const std::string& file, const std::string& keyText, bool unique)
     const std::string stored = stripFieldPrefix(keyText);
     const std::string forText = "!DELETED()";
     KeyExpr key = KeyExpr::compile(stored, wa.table().fields(), wa.alias());
-    IndexSpec spec;
-    spec.keyExpr = stored;
-    spec.forExpr = forText;
-    spec.type = key.keyType();
-    spec.keyLength = key.keyLength();
-    spec.unique = unique;
+    IndexSpec def;
+    def.keyExpr = stored;
+    def.forExpr = forText;
+    def.type = key.keyType();
+    def.keyLength = key.keyLength();
+    def.unique = unique;
     IndexKeyer keyer(std::move(key), forText, wa.table().fields());
-    KeyList keys(spec.keyLength);
+    KeyList keys(def.keyLength);
     keys.reserve(wa.lastRec());
     std::string k;
     wa.scan([&](uint32_t recno) {
@@ -78,7 +78,7 @@ void ORDBUILD(const std::string& file, const std::string& keyText, bool unique)
     });
     Order o;
     o.path = path;
-    o.cdx = CdxIndex::build(path, spec, indexShare(wa), keys);
+    o.cdx = CdxIndex::build(path, def, indexShare(wa), keys);
     o.keyer = IndexKeyer(o.cdx, wa.table().fields(), wa.alias());
     wa.addOrder(std::move(o));
     wa.setActiveOrder(int(wa.orders().size()));

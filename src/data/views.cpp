@@ -124,13 +124,13 @@ void DBSETVIEW(const ViewCondition& condition, const std::string& /*conditionTex
 
     wa.closeOrders();
     KeyExpr expr = KeyExpr::compile(key, wa.table().fields(), wa.alias());
-    IndexSpec spec;
-    spec.keyExpr = expr.text();
-    spec.forExpr = "!DELETED()";
-    spec.type = expr.keyType();
-    spec.keyLength = expr.keyLength();
-    KeyList keys(spec.keyLength);
-    std::string k(size_t(spec.keyLength), '\0');
+    IndexSpec def;
+    def.keyExpr = expr.text();
+    def.forExpr = "!DELETED()";
+    def.type = expr.keyType();
+    def.keyLength = expr.keyLength();
+    KeyList keys(def.keyLength);
+    std::string k(size_t(def.keyLength), '\0');
     wa.scan([&](uint32_t recno) {
         if (DbfTable::isDeleted(wa.buffer()) || !condition())
             return;
@@ -143,8 +143,8 @@ void DBSETVIEW(const ViewCondition& condition, const std::string& /*conditionTex
     view.isView = true;
     view.viewCondition = condition;
     // Private to this process: no share lock, pages cached for its life.
-    view.cdx = CdxIndex::build(file, spec, Share::None, keys);
-    view.keyer = IndexKeyer(std::move(expr), spec.forExpr, wa.table().fields());
+    view.cdx = CdxIndex::build(file, def, Share::None, keys);
+    view.keyer = IndexKeyer(std::move(expr), def.forExpr, wa.table().fields());
 
     std::exception_ptr failed = reopen(wa, others);
     wa.addOrder(std::move(view));

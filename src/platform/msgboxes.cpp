@@ -43,14 +43,14 @@ MsgButton ScriptedMessageBoxes::show(const MessageBoxRequest& r)
     }
     Answer a = queue_.front();
     queue_.pop_front();
-    KindSpec spec = kindSpec(r.kind);
+    KindSpec ks = kindSpec(r.kind);
     switch (a.how) {
-    case Answer::How::Initial: return spec.initial;
-    case Answer::How::Escape: return spec.escape;
+    case Answer::How::Initial: return ks.initial;
+    case Answer::How::Escape: return ks.escape;
     case Answer::How::Button: break;
     }
     bool offered = a.button == MsgButton::Closed;
-    for (MsgButton b : spec.buttons) offered = offered || b == a.button;
+    for (MsgButton b : ks.buttons) offered = offered || b == a.button;
     if (!offered) {
         std::string what = "scripted answer is not a button of kind " + std::to_string(r.kind) + ": " + r.text;
         std::fprintf(stderr, "%s\n", what.c_str());

@@ -34,8 +34,8 @@ Value messageBox(const std::string& text, int kind, const std::optional<std::str
 {
     closeWaitBox();
     if (kind > 1) TONE(880, 55);
-    platform::KindSpec spec = platform::kindSpec(kind);
-    if (!spec.valid) return Value();
+    platform::KindSpec ks = platform::kindSpec(kind);
+    if (!ks.valid) return Value();
     platform::MessageBoxRequest r{kind, title.value_or("Attenzione"), popMsgText(text)};
     platform::MsgButton b = platform::messageBoxes().show(r);
     processPendingEvents();

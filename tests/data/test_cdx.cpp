@@ -57,12 +57,12 @@ std::string numKey(double v)
 
 IndexSpec textSpec(int len) { return {"descrizio", "!DELETED()", KeyType::Character, len, false, false}; }
 
-CdxIndex buildFrom(const std::string& path, const IndexSpec& spec, const std::vector<Entry>& entries,
+CdxIndex buildFrom(const std::string& path, const IndexSpec& def, const std::vector<Entry>& entries,
                    Share share = Share::Exclusive)
 {
-    KeyList kl(spec.keyLength);
+    KeyList kl(def.keyLength);
     for (const auto& [k, r] : entries) kl.add(k.data(), r);
-    return CdxIndex::build(path, spec, share, kl);
+    return CdxIndex::build(path, def, share, kl);
 }
 
 } // namespace

@@ -27,15 +27,15 @@ namespace {
 void makeTable(const std::string& name, const std::vector<std::string>& values = {})
 {
     data::TableGuard guard;
-    const data::TableSpec* spec = data::findTable(name);
-    data::DBGEN(name, spec->fields);
+    const data::TableSpec* def = data::findTable(name);
+    data::DBGEN(name, def->fields);
     data::DBOPEN(true, name, {}, false);
     for (const std::string& v : values) {
         data::DBAPP();
         data::FIELDPUT(1, Value(v));
     }
     data::DBCOMMIT();
-    for (const data::IndexFile& ix : spec->indexes) data::ORDBUILD(ix.file, ix.keyText);
+    for (const data::IndexFile& ix : def->indexes) data::ORDBUILD(ix.file, ix.keyText);
 }
 
 // The names of a table in name order, trailing blanks removed, deleted

@@ -48,21 +48,21 @@ QMessageBox::Icon icon(MsgIcon i)
 
 QMessageBox* buildMessageBox(const MessageBoxRequest& r)
 {
-    KindSpec spec = kindSpec(r.kind);
+    KindSpec ks = kindSpec(r.kind);
     QWidget* parent = QApplication::activeWindow();
     if (!parent) parent = QApplication::activeModalWidget();
     auto* box = new QMessageBox(parent);
     box->setWindowTitle(q(r.title));
     box->setTextFormat(Qt::PlainText);
     box->setText(q(r.text));
-    box->setIcon(icon(spec.icon));
+    box->setIcon(icon(ks.icon));
     box->setWindowModality(box->parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
-    for (MsgButton b : spec.buttons) {
+    for (MsgButton b : ks.buttons) {
         QPushButton* pb = box->addButton(standard(b));
         pb->setText(QString::fromUtf8(caption(b)));
-        if (b == spec.initial) box->setDefaultButton(pb);
+        if (b == ks.initial) box->setDefaultButton(pb);
     }
-    if (QAbstractButton* esc = box->button(standard(spec.escape))) box->setEscapeButton(esc);
+    if (QAbstractButton* esc = box->button(standard(ks.escape))) box->setEscapeButton(esc);
     return box;
 }
 

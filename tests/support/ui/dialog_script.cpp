@@ -112,10 +112,10 @@ const KeyName kKeys[] = {
     {"PageUp", Qt::Key_PageUp}, {"PageDown", Qt::Key_PageDown},
 };
 
-void pressKey(const std::string& spec)
+void pressKey(const std::string& keyText)
 {
     Qt::KeyboardModifiers mods;
-    std::string rest = spec;
+    std::string rest = keyText;
     for (;;) {
         if (rest.rfind("Shift+", 0) == 0) { mods |= Qt::ShiftModifier; rest.erase(0, 6); }
         else if (rest.rfind("Ctrl+", 0) == 0) { mods |= Qt::ControlModifier; rest.erase(0, 5); }
@@ -141,13 +141,13 @@ void pressKey(const std::string& spec)
     if (key == Qt::Key_Backspace) text = "\b";
     if (key == Qt::Key_Tab && (mods & Qt::ShiftModifier)) key = Qt::Key_Backtab;
     if (key == Qt::Key_unknown) {
-        ADD_FAILURE() << "unknown key " << spec;
+        ADD_FAILURE() << "unknown key " << keyText;
         return;
     }
     QWidget* target = QApplication::focusWidget();
     if (!target) target = QApplication::activeWindow();
     if (!target) {
-        ADD_FAILURE() << "no window to press " << spec << " in";
+        ADD_FAILURE() << "no window to press " << keyText << " in";
         return;
     }
     QTest::sendKeyEvent(QTest::Click, target, key, text, mods);
